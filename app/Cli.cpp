@@ -1,0 +1,43 @@
+#include "app/Cli.h"
+
+#include <cstdio>
+
+namespace Cli {
+
+const QList<Command> &Commands()
+{
+    static const QList<Command> commands = {
+        {"dump", "dump FILE.upl              print the slip file as JSON", Needs::Core, RunDump},
+        {"convert", "convert IN.upl OUT.upl      write the file in the current version",
+         Needs::Core, RunConvert},
+    };
+    return commands;
+}
+
+QString UsageText()
+{
+    QString text = QStringLiteral("Usage: kordavina [FILE.upl]\n"
+                                  "       kordavina COMMAND ARGUMENTS...\n"
+                                  "       kordavina --help | --version\n\n"
+                                  "Without a command the program window opens, with FILE.upl if given.\n\n"
+                                  "Commands:\n");
+    for (const Command &c : Commands())
+        text += QStringLiteral("  %1\n").arg(QString::fromUtf8(c.usage));
+    return text;
+}
+
+void Out(const QString &text)
+{
+    const QByteArray b = text.toUtf8();
+    std::fwrite(b.constData(), 1, size_t(b.size()), stdout);
+    std::fflush(stdout);
+}
+
+void Err(const QString &text)
+{
+    const QByteArray b = text.toUtf8();
+    std::fwrite(b.constData(), 1, size_t(b.size()), stderr);
+    std::fflush(stderr);
+}
+
+} // namespace Cli

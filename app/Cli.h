@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QStringList>
+
+// Commands of the command line. Each takes the arguments after its own name
+// and returns the process exit code: 0 success, 1 failure, 2 wrong usage.
+namespace Cli {
+
+enum class Needs {
+    Core,    // no GUI application object at all
+    Painter, // fonts and painting, no window (offscreen when there is no display)
+    Window,  // a real window
+};
+
+struct Command
+{
+    const char *name;
+    const char *usage; // one line, shown by --help
+    Needs needs;
+    int (*run)(const QStringList &args);
+};
+
+// The table of commands, in the order --help lists them.
+const QList<Command> &Commands();
+
+QString UsageText();
+
+// Prints text to standard output / standard error (UTF-8).
+void Out(const QString &text);
+void Err(const QString &text);
+
+int RunDump(const QStringList &args);
+int RunConvert(const QStringList &args);
+
+} // namespace Cli

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Windows-1250 text, one byte per character. Every byte maps to exactly one
+// character and back (the five bytes without an assignment map to U+0081,
+// U+0083, U+0088, U+0090 and U+0098), so bytes read and written unchanged come
+// back identical. Characters outside the code page are written as '?'.
+namespace Win1250 {
+QString Decode(const char *data, qsizetype size);
+inline QString Decode(const QByteArray &bytes) { return Decode(bytes.constData(), bytes.size()); }
+QByteArray Encode(const QString &text);
+// Appends the encoding of text to out; cheaper than Encode() in loops.
+void AppendEncoded(QByteArray &out, const QString &text);
+} // namespace Win1250
