@@ -1,0 +1,64 @@
+#include "print/engine/ZorCanvas.h"
+
+#include "core/Rounding.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QPainter>
+
+#include <cmath>
+
+int TZorCanvas::ToDeviceX(float x) const
+{
+    return RoundHalfEvenInt((static_cast<long double>(x) + OffsetX) * Scale);
+}
+
+int TZorCanvas::ToDeviceY(float y) const
+{
+    return RoundHalfEvenInt((static_cast<long double>(y) + OffsetY) * Scale);
+}
+
+void TZorCanvas::Line(float x1, float y1, float x2, float y2)
+{
+    Canvas->drawLine(ToDeviceX(x1), ToDeviceY(y1), ToDeviceX(x2), ToDeviceY(y2));
+}
+
+void TZorCanvas::TextOut(const QString &s, unsigned align, float x, float y)
+{
+    const QFontMetrics fm = Canvas->fontMetrics();
+    int px = ToDeviceX(x);
+    int py = ToDeviceY(y);
+    if (align < 1 || align > 9)
+        align = 1;
+    const int h = fm.height(); // the cell height of "W": ascent + descent
+    if (align >= 4 && align <= 6)
+        py -= RoundHalfEvenInt(h / 2.0L);
+    else if (align >= 7)
+        py -= h;
+    const int column = (align - 1) % 3; // 0 left, 1 centre, 2 right
+    if (column != 0) {
+        const int w = fm.horizontalAdvance(s);
+        px -= column == 1 ? RoundHalfEvenInt(w / 2.0L) : w;
+    }
+    // (px, py) is the top-left corner of the text cell; Qt draws at the baseline.
+    Canvas->drawText(QPoint(px, py + fm.ascent()), s);
+}
+
+float TZorCanvas::TextWidth(const QString &s) const
+{
+    if (s.isEmpty())
+        return 0.0f;
+    return static_cast<float>(Canvas->fontMetrics().horizontalAdvance(s) / static_cast<double>(Scale));
+}
+
+QFont DeviceFont(const QString &name, int pointSize, TFontStyles style, double pixelsPerInch)
+{
+    QFont font(name);
+    // Windows sizes a font as -MulDiv(points, dpi, 72): rounded to whole pixels.
+    font.setPixelSize(qMax(1, static_cast<int>(std::lround(pointSize * pixelsPerInch / 72.0))));
+    ApplyFontStyle(font, style);
+    // Outlines at the given pixel size, no hinting towards a screen grid.
+    font.setHintingPreference(QFont::PreferNoHinting);
+    font.setStyleStrategy(QFont::PreferOutline);
+    return font;
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "core/FontStyle.h"
+
+#include <QString>
+
+class QFont;
+class QPainter;
+
+// Draws on a page in millimetres. Coordinates are converted to device pixels as
+// (mm + offset) * Scale, rounded halves-to-even. The canvas does not own the
+// painter and never changes its font, pen or brush: clients set those.
+//
+// Alignment codes, laid out as a telephone keypad:
+//   1 2 3   left/centre/right, top
+//   4 5 6   ... middle
+//   7 8 9   ... bottom            (0 and codes above 9 act as 1)
+// The vertical reference is the height of the letter "W" in the current font.
+class TZorCanvas
+{
+public:
+    TZorCanvas() = default;
+    explicit TZorCanvas(QPainter *canvas) : Canvas(canvas) {}
+
+    QPainter *Canvas = nullptr;
+    float Scale = 1.0f;   // device pixels per millimetre
+    float OffsetX = 0.0f; // millimetres added to every X before scaling
+    float OffsetY = 0.0f;
+
+    int ToDeviceX(float x) const;
+    int ToDeviceY(float y) const;
+    void Line(float x1, float y1, float x2, float y2);
+    void TextOut(const QString &s, unsigned align, float x, float y);
+    float TextWidth(const QString &s) const; // millimetres
+};
+
+// A font whose size is given in device pixels for a device of pixelsPerInch,
+// so that the same point size lands the same on paper whatever the painter's
+// own resolution is (a recorded picture, a printer, a PDF).
+QFont DeviceFont(const QString &name, int pointSize, TFontStyles style, double pixelsPerInch);
