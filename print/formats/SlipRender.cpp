@@ -34,47 +34,63 @@ QString TrimControl(const QString &s)
 
 // Lays out one line from rest (which begins with the margin blank) for width
 // w and leaves in rest what the next line gets.
+//
+// Character by character, the line grows while it and the character after it
+// fit. Widths only grow as characters are added, so the place where that stops
+// is found by halving instead of measuring every prefix: a text that fits
+// whole costs one measurement.
 QString TakeLine(const TZorCanvas &canvas, QString &rest, float w)
 {
+    const qsizetype n = rest.size();
+    const auto fits = [&](qsizetype len) { return canvas.TextWidth(rest.left(len)) <= w; };
     QString line;
-    qsizetype breakAt = 0; // last blank after the margin that fits
-    for (qsizetype i = 0; i < rest.size(); ++i) {
-        line += rest.at(i);
-        const bool last = i + 1 == rest.size();
-        const float probe = canvas.TextWidth(last ? line : line + rest.at(i + 1));
-        if (probe > w) {
-            if (!last && IsBlank(rest.at(i + 1))) {
-                // Only the blank after this word does not fit: the word does.
-                rest = rest.mid(i + 1);
-            } else if (i > 0 && IsBlank(rest.at(i))) {
-                // Full exactly at a blank: the words so far fit.
-                line.chop(1);
-                rest = rest.mid(i + 1);
-            } else if (breakAt > 0) {
-                line.truncate(breakAt);
-                rest = rest.mid(breakAt + 1);
-            } else {
-                // One word fills the line: cut it, keeping room for the "-"
-                // and at least one character so that the text moves on.
-                qsizetype keep = qMax<qsizetype>(i, 1);
-                QString cut;
-                for (;; --keep) {
-                    cut = rest.left(keep + 1);
-                    if (keep + 1 < rest.size() && !IsBlank(rest.at(keep + 1)))
-                        cut += QLatin1Char('-');
-                    if (keep == 1 || canvas.TextWidth(cut) <= w)
-                        break;
-                }
-                line = cut;
-                rest = rest.mid(keep + 1);
-            }
-            return line;
-        }
-        if (i > 0 && IsBlank(rest.at(i)))
-            breakAt = i;
-        if (last)
-            rest.clear();
+    if (fits(n)) {
+        line = rest;
+        rest.clear();
+        return line;
     }
+    // The longest prefix that fits; at least one character stays on the line.
+    qsizetype fitting = 1;
+    for (qsizetype lo = 2, hi = n - 1; lo <= hi;) {
+        const qsizetype mid = (lo + hi) / 2;
+        if (fits(mid)) {
+            fitting = mid;
+            lo = mid + 1;
+        } else {
+            hi = mid - 1;
+        }
+    }
+    const qsizetype i = fitting - 1; // last character on the line; rest[i + 1] exists
+    if (IsBlank(rest.at(i + 1))) {
+        // Only the blank after this word does not fit: the word does.
+        line = rest.left(i + 1);
+        rest = rest.mid(i + 1);
+        return line;
+    }
+    if (i > 0 && IsBlank(rest.at(i))) {
+        // Full exactly at a blank: the words so far fit.
+        line = rest.left(i);
+        rest = rest.mid(i + 1);
+        return line;
+    }
+    // The last blank after the margin: the line ends before it.
+    const qsizetype breakAt = i >= 2 ? rest.lastIndexOf(QLatin1Char(' '), i - 1) : -1;
+    if (breakAt > 0) {
+        line = rest.left(breakAt);
+        rest = rest.mid(breakAt + 1);
+        return line;
+    }
+    // One word fills the line: cut it, keeping room for the "-" and at least
+    // one character so that the text moves on.
+    qsizetype keep = qMax<qsizetype>(i, 1);
+    for (;; --keep) {
+        line = rest.left(keep + 1);
+        if (keep + 1 < n && !IsBlank(rest.at(keep + 1)))
+            line += QLatin1Char('-');
+        if (keep == 1 || canvas.TextWidth(line) <= w)
+            break;
+    }
+    rest = rest.mid(keep + 1);
     return line;
 }
 
@@ -105,8 +121,11 @@ QString DateText(const QString &stored)
 
 void SetPositionFont(TZorCanvas &canvas, const TFieldFormat &position)
 {
-    canvas.Canvas->setFont(DeviceFont(position.FontName, position.FontSize, position.FontStyle,
-                                      static_cast<double>(canvas.Scale) * 25.4));
+    const QFont font = DeviceFont(position.FontName, position.FontSize, position.FontStyle,
+                                  static_cast<double>(canvas.Scale) * 25.4);
+    // Most positions share one font; setting it again would only cost time.
+    if (canvas.Canvas->font() != font)
+        canvas.Canvas->setFont(font);
 }
 
 std::array<QString, 3> SplitLines(const TZorCanvas &canvas, const QString &text, float w1, float w2,
