@@ -37,8 +37,7 @@ void TZorCanvas::TextOut(const QString &s, unsigned align, float x, float y)
         py -= h;
     const int column = (align - 1) % 3; // 0 left, 1 centre, 2 right
     if (column != 0) {
-        // A single character (every box of a slip) needs no text shaping.
-        const int w = s.size() == 1 ? fm.horizontalAdvance(s.at(0)) : fm.horizontalAdvance(s);
+        const int w = fm.horizontalAdvance(s);
         px -= column == 1 ? RoundHalfEvenInt(w / 2.0L) : w;
     }
     // (px, py) is the top-left corner of the text cell; Qt draws at the baseline.
@@ -49,8 +48,7 @@ float TZorCanvas::TextWidth(const QString &s) const
 {
     if (s.isEmpty())
         return 0.0f;
-    return static_cast<float>(Canvas->fontMetrics().horizontalAdvance(s) /
-                              static_cast<double>(Scale));
+    return static_cast<float>(Canvas->fontMetrics().horizontalAdvance(s) / static_cast<double>(Scale));
 }
 
 QFont DeviceFont(const QString &name, int pointSize, TFontStyles style, double pixelsPerInch)
