@@ -151,7 +151,9 @@ template <class TEntry> void TCatalogueList<TEntry>::Reindex()
     // From the end, so that the first entry of a code is the one kept.
     for (qsizetype i = n - 1; i >= 0; --i) {
         m_folded[i] = Fold(m_entries[i].Sifra);
-        m_index.insert(m_folded[i], i);
+        TCodeSlot &slot = m_index[m_folded[i]];
+        slot.First = i;
+        ++slot.Count;
     }
 }
 
@@ -160,7 +162,8 @@ template <class TEntry> qsizetype TCatalogueList<TEntry>::IndexOf(const QString 
     // An empty field names no entry, even an entry kept without a code.
     if (code.isEmpty())
         return -1;
-    return m_index.value(Fold(code), -1);
+    const auto it = m_index.constFind(Fold(code));
+    return it == m_index.cend() ? -1 : it->First;
 }
 
 template <class TEntry> void TCatalogueList<TEntry>::RemoveAt(qsizetype p)
@@ -168,31 +171,25 @@ template <class TEntry> void TCatalogueList<TEntry>::RemoveAt(qsizetype p)
     const QString key = m_folded[p];
     m_entries.removeAt(p);
     m_folded.removeAt(p);
-    const bool wasFirst = m_index.value(key, -1) == p;
     for (auto it = m_index.begin(); it != m_index.end(); ++it)
-        if (it.value() > p)
-            --it.value();
-    if (wasFirst) {
-        // Another entry with the same code (senders) answers from now on.
-        const qsizetype next = m_folded.indexOf(key, p);
-        if (next >= 0)
-            m_index.insert(key, next);
-        else
-            m_index.remove(key);
-    }
+        if (it->First > p)
+            --it->First;
+    const auto it = m_index.find(key);
+    if (--it->Count == 0)
+        m_index.erase(it);
+    else if (it->First == p)
+        it->First = m_folded.indexOf(key, p); // the next sender on that account answers now
 }
 
 template <class TEntry> void TCatalogueList<TEntry>::InsertAt(qsizetype q, TEntry entry)
 {
     QString key = Fold(entry.Sifra);
     for (auto it = m_index.begin(); it != m_index.end(); ++it)
-        if (it.value() >= q)
-            ++it.value();
-    const auto it = m_index.find(key);
-    if (it == m_index.end())
-        m_index.insert(key, q);
-    else if (it.value() > q)
-        it.value() = q;
+        if (it->First >= q)
+            ++it->First;
+    TCodeSlot &slot = m_index[key];
+    if (slot.Count++ == 0 || slot.First > q)
+        slot.First = q;
     m_entries.insert(q, std::move(entry));
     m_folded.insert(q, std::move(key));
 }

@@ -29,6 +29,9 @@ struct TSenderEntry
 // The four catalogues of Kordavina.ini.
 enum class TCatalogueKind { Opstine, Racuni, Prihodi, Svrhe };
 
+Q_DECLARE_TYPEINFO(TCatalogueEntry, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(TSenderEntry, Q_RELOCATABLE_TYPE);
+
 // The text of a list column, numbered from 1: Sifra, Naziv, Broj, Poziv.
 // Empty for a column the entry does not have.
 const QString &ColumnText(const TCatalogueEntry &e, int column);
@@ -112,8 +115,13 @@ private:
     void InsertAt(qsizetype q, TEntry entry);
     qsizetype SortedPlace(const TEntry &entry) const;
 
+    struct TCodeSlot
+    {
+        qsizetype First = -1; // display position of the first entry with the code
+        qsizetype Count = 0;  // entries with the code (more than one only among senders)
+    };
     QList<QString> m_folded;           // Fold(Sifra) of each entry
-    QHash<QString, qsizetype> m_index; // folded Sifra -> first display position
+    QHash<QString, TCodeSlot> m_index; // folded Sifra -> its entries
     int m_sortColumn = 1;
     bool m_modified = false;
 };
