@@ -142,7 +142,10 @@ public:
     TNumEditButtons *Buttons() const { return FButtons; }
 
 Q_SIGNALS:
-    // The value changed (not merely the text); see the notification rules.
+    // The value changed (not merely the text). Typing reports while
+    // ChangeOnType is on; leaving reports a changed value; setting and
+    // stepping always report, and may report twice (once from showing the
+    // new text, once forced).
     void OnChange();
     // An out-of-range value was corrected when the focus left.
     void OnCorrect();

@@ -394,7 +394,7 @@ private Q_SLOTS:
         QTest::mousePress(up, Qt::LeftButton, {}, inside);
         QCOMPARE(values, QList<double>{1});
         QCOMPARE(up->State(), TNumEditButton::TState::Pressed);
-        QTest::qWait(200);
+        QTest::qWait(150);
         QCOMPARE(values.size(), 1); // the first repeat waits 400 ms
 
         QTRY_VERIFY_WITH_TIMEOUT(values.size() >= 5, 3000);
