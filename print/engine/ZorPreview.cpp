@@ -343,8 +343,11 @@ void TZorPreview::SetZoomText(int zoom)
 
 void TZorPreview::ResetZoomBoxFocus()
 {
-    cmbZoom->setEnabled(false);
-    cmbZoom->setEnabled(true);
+    // Clearing the focus is enough here; disabling and enabling the box
+    // again, the other way to drop it, can leave its edit disabled when the
+    // mouse rests over it.
+    if (cmbZoom->hasFocus())
+        cmbZoom->clearFocus();
 }
 
 void TZorPreview::StepZoom(int x, int y, bool up)
