@@ -343,9 +343,9 @@ void TZorPreview::SetZoomText(int zoom)
 
 void TZorPreview::ResetZoomBoxFocus()
 {
-    // Clearing the focus is enough here; disabling and enabling the box
-    // again, the other way to drop it, can leave its edit disabled when the
-    // mouse rests over it.
+    // Clearing the focus is the direct way; disabling and enabling the box
+    // again, while it had the focus after a real click, left its edit
+    // disabled under X.
     if (cmbZoom->hasFocus())
         cmbZoom->clearFocus();
 }
