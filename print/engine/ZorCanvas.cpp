@@ -43,10 +43,11 @@ void TZorCanvas::TextOut(const QString &s, unsigned align, float x, float y)
         px -= RoundHalfEvenInt(w / 2.0L);
     else if (column == 2)
         px -= w;
-    // A brush that is not clear paints the text cell first, as an opaque text
-    // background does; clients that want no box set Qt::NoBrush.
+    // A solid brush paints the text cell first, as an opaque text background
+    // does; with any other brush the text is transparent. Clients that want no
+    // box set Qt::NoBrush.
     const QBrush brush = Canvas->brush();
-    if (brush.style() != Qt::NoBrush && !s.isEmpty())
+    if (brush.style() == Qt::SolidPattern && !s.isEmpty())
         Canvas->fillRect(QRect(px, py, w, h), brush.color());
     // (px, py) is the top-left corner of the text cell; Qt draws at the baseline.
     Canvas->drawText(QPoint(px, py + fm.ascent()), s);

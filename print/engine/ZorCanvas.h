@@ -16,8 +16,8 @@ class QPainter;
 //   4 5 6   ... middle
 //   7 8 9   ... bottom            (0 and codes above 9 act as 1)
 // The vertical reference is the height of the letter "W" in the current font.
-// TextOut paints the text cell with the painter's brush colour unless the brush
-// is Qt::NoBrush (an opaque text background); clients printing on forms clear it.
+// TextOut paints the text cell with the painter's brush colour when the brush is
+// solid (an opaque text background); clients printing on forms clear the brush.
 class TZorCanvas
 {
 public:

@@ -2,6 +2,7 @@
 
 #include "core/Errors.h"
 #include "print/engine/ZorPrintDlgs.h"
+#include "print/engine/ZorSpooler.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -160,6 +161,9 @@ void TZorPrinter::PrintPages()
             throw EKordavinaError(QStringLiteral("No printer is installed."));
         if (QPrinterInfo::printerInfo(name).isNull())
             throw EKordavinaError(QStringLiteral("The printer \"%1\" is not installed.").arg(name));
+        if (!SpoolerAcceptsJobs(name))
+            throw EKordavinaError(
+                QStringLiteral("The printer \"%1\" refused the print job.").arg(name));
     }
     m_printer->setDocName(m_job.Title);
     m_printer->setCopyCount(1); // copies are made by repeating the pages

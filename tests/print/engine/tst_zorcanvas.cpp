@@ -135,8 +135,10 @@ void tst_ZorCanvas::textOutPaintsCellOnlyWithBrush()
     canvas.TextOut(QStringLiteral("Text"), 1, 10, 10);
     painter.setBrush(Qt::NoBrush);
     canvas.TextOut(QStringLiteral("Text"), 1, 10, 20);
+    painter.setBrush(QBrush(Qt::yellow, Qt::BDiagPattern)); // a hatched brush: transparent text
+    canvas.TextOut(QStringLiteral("Text"), 1, 10, 30);
     const QFontMetrics fm = painter.fontMetrics();
-    QCOMPARE(painter.brush().style(), Qt::NoBrush); // the canvas left the brush alone
+    QCOMPARE(painter.brush().style(), Qt::BDiagPattern); // the canvas left the brush alone
     painter.end();
 
     const QList<TRecordedOp> rects = device.Of(TRecordedOp::Rect);
@@ -144,7 +146,7 @@ void tst_ZorCanvas::textOutPaintsCellOnlyWithBrush()
     QCOMPARE(rects[0].rect,
              QRectF(100, 100, fm.horizontalAdvance(QStringLiteral("Text")), fm.height()));
     QCOMPARE(rects[0].brush.color(), QColor(Qt::yellow));
-    QCOMPARE(device.Of(TRecordedOp::Text).size(), 2);
+    QCOMPARE(device.Of(TRecordedOp::Text).size(), 3);
     // The cell is painted before the text.
     QCOMPARE(device.Ops().first().kind, TRecordedOp::Rect);
 }

@@ -3,6 +3,7 @@
 #include "print/engine/ZorCanvas.h"
 #include "print/engine/ZorPrintDlgs.h"
 #include "print/engine/ZorPrinters.h"
+#include "print/engine/ZorSpooler.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -13,6 +14,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -100,6 +102,7 @@ private Q_SLOTS:
     void previewShowsRecordedPages();
     void previewPrintReportsErrorsInABox();
     void installedPrinterMetrics();
+    void spoolerRefusalIsReported();
 
 private:
     QTemporaryDir m_dir;
@@ -357,6 +360,49 @@ void tst_ZorPrinter::installedPrinterMetrics()
     QVERIFY(printer.LeftOffset() >= 0 && printer.LeftOffset() < 20);
     QVERIFY(qAbs(printer.LeftOffset() + printer.PrintableWidth() + printer.RightOffset() -
                  printer.PaperWidth()) < 1.0f);
+}
+
+namespace {
+
+int RunQuietly(const QString &program, const QStringList &args)
+{
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(30000))
+        return -1;
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+} // namespace
+
+void tst_ZorPrinter::spoolerRefusalIsReported()
+{
+    // A queue of our own that rejects jobs (needs a running CUPS and rights to add it).
+    const QString queue = QStringLiteral("KordavinaEngineRefuse");
+    if (QStandardPaths::findExecutable(QStringLiteral("lpadmin")).isEmpty() ||
+        QStandardPaths::findExecutable(QStringLiteral("cupsreject")).isEmpty())
+        QSKIP("CUPS administration tools are not installed");
+    if (RunQuietly(QStringLiteral("lpadmin"),
+                   {QStringLiteral("-p"), queue, QStringLiteral("-E"), QStringLiteral("-v"),
+                    QStringLiteral("cups-pdf:/"), QStringLiteral("-m"),
+                    QStringLiteral("lsb/usr/cups-pdf/CUPS-PDF_opt.ppd")}) != 0)
+        QSKIP("cannot add a CUPS queue here (no scheduler, no cups-pdf or no rights)");
+    const auto removeQueue = qScopeGuard(
+        [&] { RunQuietly(QStringLiteral("lpadmin"), {QStringLiteral("-x"), queue}); });
+    QVERIFY(SpoolerAcceptsJobs(queue));
+    QCOMPARE(RunQuietly(QStringLiteral("cupsreject"), {queue}), 0);
+    QVERIFY(!SpoolerAcceptsJobs(queue));
+
+    TZorPrinter printer;
+    QVERIFY(printer.SetPrinterName(queue));
+    DrawJob(printer, 1);
+    try {
+        printer.EndDoc(false);
+        QFAIL("a job the spooler refuses was reported as printed");
+    } catch (const EKordavinaError &e) {
+        QCOMPARE(e.Message(), QStringLiteral("The printer \"%1\" refused the print job.").arg(queue));
+    }
+    QVERIFY(SpoolerAcceptsJobs(QStringLiteral("no such queue"))); // unknown: the driver decides
 }
 
 QTEST_MAIN(tst_ZorPrinter)
