@@ -158,7 +158,9 @@ void TZorPrinter::PrintPages()
                 QStringLiteral("The printer \"%1\" is not installed.").arg(m_missingPrinter));
         const QString name = m_printer->printerName();
         if (m_printer->outputFormat() != QPrinter::NativeFormat || name.isEmpty())
-            throw EKordavinaError(QStringLiteral("No printer is installed."));
+            throw EKordavinaError(QPrinterInfo::availablePrinterNames().isEmpty()
+                                      ? QStringLiteral("No printer is installed.")
+                                      : QStringLiteral("No printer is selected."));
         if (QPrinterInfo::printerInfo(name).isNull())
             throw EKordavinaError(QStringLiteral("The printer \"%1\" is not installed.").arg(name));
         if (!SpoolerAcceptsJobs(name))

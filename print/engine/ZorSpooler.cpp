@@ -38,7 +38,8 @@ bool SpoolerAcceptsJobs(const QString &printerName)
     TCupsDest *dest = getNamedDest(nullptr, printerName.toLocal8Bit().constData(), nullptr);
     if (!dest)
         return true;
-    const char *accepting = getOption("printer-is-accepting-jobs", dest->num_options, dest->options);
+    const char *accepting =
+        getOption("printer-is-accepting-jobs", dest->num_options, dest->options);
     const bool refuses = accepting && qstrcmp(accepting, "false") == 0;
     freeDests(1, dest);
     return !refuses;

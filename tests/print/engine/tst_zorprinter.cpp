@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <functional>
 #include <optional>
 
 namespace {
@@ -76,6 +77,20 @@ void AnswerDialogs(std::optional<TDialogAnswer> answer)
         dlg.chkReverse->setChecked(a.Reverse);
         return a.Ok ? int(QDialog::Accepted) : int(QDialog::Rejected);
     };
+}
+
+// Runs action once the preview window is on the screen (its modal loop running).
+void WhenPreviewShown(TZorPrinter &printer, std::function<void()> action)
+{
+    auto *poll = new QTimer(&printer);
+    QObject::connect(poll, &QTimer::timeout, &printer, [poll, &printer, action] {
+        if (!printer.isVisible())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        action();
+    });
+    poll->start(10);
 }
 
 QStringList FirstWords(const QString &file, int pages)
@@ -271,8 +286,17 @@ void tst_ZorPrinter::printerErrorsAreThrown()
                  QStringLiteral("The printer \"Nema takvog štampača\" is not installed."));
     }
 
-    if (!QPrinterInfo::availablePrinterNames().isEmpty())
+    if (!QPrinterInfo::availablePrinterNames().isEmpty()) {
+        QVERIFY(!printer.SetPrinterName(QString()));
+        DrawJob(printer, 1);
+        try {
+            printer.EndDoc(false);
+            QFAIL("printing without a printer was reported as done");
+        } catch (const EKordavinaError &e) {
+            QCOMPARE(e.Message(), QStringLiteral("No printer is selected."));
+        }
         return;
+    }
     // With no printer installed at all.
     printer.SetDefaultPrinter();
     DrawJob(printer, 1);
@@ -294,7 +318,7 @@ void tst_ZorPrinter::previewShowsRecordedPages()
     QImage page(200, 160, QImage::Format_RGB32);
     page.fill(Qt::white);
     TPreviewPaper paper;
-    QTimer::singleShot(0, &printer, [&] {
+    WhenPreviewShown(printer, [&] {
         pagesSeen = printer.PreviewPageCount();
         paper = printer.PreviewPaper();
         QPainter p(&page);
@@ -331,7 +355,7 @@ void tst_ZorPrinter::previewPrintReportsErrorsInABox()
     });
     poll.start(10);
     int pagesAfterPrint = -1;
-    QTimer::singleShot(0, &printer, [&] {
+    WhenPreviewShown(printer, [&] {
         printer.PreviewPrint(); // must not throw through the preview's event loop
         pagesAfterPrint = printer.PreviewPageCount();
         printer.done(0);
@@ -378,7 +402,8 @@ int RunQuietly(const QString &program, const QStringList &args)
 void tst_ZorPrinter::spoolerRefusalIsReported()
 {
     // A queue of our own that rejects jobs (needs a running CUPS and rights to add it).
-    const QString queue = QStringLiteral("KordavinaEngineRefuse");
+    // Its name sorts last, so that nothing taking the first printer picks it.
+    const QString queue = QStringLiteral("zz_KordavinaEngineRefuse");
     if (QStandardPaths::findExecutable(QStringLiteral("lpadmin")).isEmpty() ||
         QStandardPaths::findExecutable(QStringLiteral("cupsreject")).isEmpty())
         QSKIP("CUPS administration tools are not installed");
@@ -387,8 +412,9 @@ void tst_ZorPrinter::spoolerRefusalIsReported()
                     QStringLiteral("cups-pdf:/"), QStringLiteral("-m"),
                     QStringLiteral("lsb/usr/cups-pdf/CUPS-PDF_opt.ppd")}) != 0)
         QSKIP("cannot add a CUPS queue here (no scheduler, no cups-pdf or no rights)");
-    const auto removeQueue = qScopeGuard(
-        [&] { RunQuietly(QStringLiteral("lpadmin"), {QStringLiteral("-x"), queue}); });
+    const auto removeQueue = qScopeGuard([&] {
+        RunQuietly(QStringLiteral("lpadmin"), {QStringLiteral("-x"), queue});
+    });
     QVERIFY(SpoolerAcceptsJobs(queue));
     QCOMPARE(RunQuietly(QStringLiteral("cupsreject"), {queue}), 0);
     QVERIFY(!SpoolerAcceptsJobs(queue));
@@ -400,7 +426,8 @@ void tst_ZorPrinter::spoolerRefusalIsReported()
         printer.EndDoc(false);
         QFAIL("a job the spooler refuses was reported as printed");
     } catch (const EKordavinaError &e) {
-        QCOMPARE(e.Message(), QStringLiteral("The printer \"%1\" refused the print job.").arg(queue));
+        QCOMPARE(e.Message(),
+                 QStringLiteral("The printer \"%1\" refused the print job.").arg(queue));
     }
     QVERIFY(SpoolerAcceptsJobs(QStringLiteral("no such queue"))); // unknown: the driver decides
 }
