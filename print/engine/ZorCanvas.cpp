@@ -37,7 +37,8 @@ void TZorCanvas::TextOut(const QString &s, unsigned align, float x, float y)
         py -= RoundHalfEvenInt(h / 2.0L);
     else if (align >= 7)
         py -= h;
-    const int w = fm.horizontalAdvance(s);
+    // A single character (every box of a slip) needs no text shaping.
+    const int w = s.size() == 1 ? fm.horizontalAdvance(s.at(0)) : fm.horizontalAdvance(s);
     const int column = (align - 1) % 3; // 0 left, 1 centre, 2 right
     if (column == 1)
         px -= RoundHalfEvenInt(w / 2.0L);

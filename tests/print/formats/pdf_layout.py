@@ -3,7 +3,8 @@
 
     pdf_layout.py FILE.pdf
 
-Output: {"pages": [{"width": mm, "height": mm, "chars": [...]}, ...]} with one
+Output: {"title": text, "pages": [{"width": mm, "height": mm, "chars": [...]}, ...]}
+with the document's title and one
 entry per character: "c" the text, "x0"/"x1" the left and right end of its
 advance box, "bottom" the bottom of its text cell (baseline plus the font's
 descent) and "baseline", all in millimetres from the top-left corner of the
@@ -17,6 +18,9 @@ import sys
 try:
     from pdfminer.high_level import extract_pages
     from pdfminer.layout import LAParams, LTChar
+    from pdfminer.pdfdocument import PDFDocument
+    from pdfminer.pdfparser import PDFParser
+    from pdfminer.utils import decode_text
 except ImportError:
     sys.stderr.write("pdfminer is not installed\n")
     sys.exit(3)
@@ -30,6 +34,15 @@ def characters(item):
     elif hasattr(item, "__iter__"):
         for child in item:
             yield from characters(child)
+
+
+def title(path):
+    with open(path, "rb") as f:
+        info = PDFDocument(PDFParser(f)).info
+    value = info[0].get("Title", b"") if info else b""
+    if hasattr(value, "resolve"):
+        value = value.resolve()
+    return decode_text(value) if isinstance(value, bytes) else str(value)
 
 
 def main():
@@ -54,7 +67,7 @@ def main():
             "height": (y_top - y_bottom) * MM_PER_PT,
             "chars": chars,
         })
-    json.dump({"pages": pages}, sys.stdout)
+    json.dump({"title": title(sys.argv[1]), "pages": pages}, sys.stdout)
 
 
 if __name__ == "__main__":
