@@ -3,10 +3,12 @@
 #include "core/Win1250.h"
 
 #include <QFile>
+#include <QHashFunctions>
 #include <QSaveFile>
 #include <QtEndian>
 
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -37,6 +39,40 @@ TLayout LayoutOf(int level)
     l.percent = level >= 22;
     return l;
 }
+
+// Texts recur from slip to slip (the same sender, recipient, codes, dates).
+// Equal texts are decoded once and share one implicitly shared QString, which
+// saves an allocation and memory per repeat. Direct-mapped and fixed in size,
+// so a file of all-different texts costs little more than without it.
+class TTextCache
+{
+public:
+    explicit TTextCache(qsizetype slots) : m_slots(size_t(slots)), m_mask(size_t(slots) - 1)
+    {
+        Q_ASSERT((slots & (slots - 1)) == 0);
+    }
+
+    QString Get(const char *data, qsizetype size)
+    {
+        Slot &s = m_slots[qHashBits(data, size_t(size)) & m_mask];
+        if (s.size != size || s.data == nullptr || std::memcmp(s.data, data, size_t(size)) != 0) {
+            s.data = data;
+            s.size = size;
+            s.text = Win1250::Decode(data, size);
+        }
+        return s.text;
+    }
+
+private:
+    struct Slot
+    {
+        const char *data = nullptr; // the text's bytes in the buffer being parsed
+        qsizetype size = 0;
+        QString text;
+    };
+    std::vector<Slot> m_slots;
+    size_t m_mask;
+};
 
 // Bounds-checked cursor over the file's bytes. Every read checks what remains,
 // so a damaged file can neither read past its end nor ask for a huge buffer.
@@ -105,13 +141,16 @@ public:
         if (!RawText(data, size))
             return false;
         if (size > 0)
-            out = Win1250::Decode(data, size);
+            out = m_cache ? m_cache->Get(data, size) : Win1250::Decode(data, size);
         return true;
     }
+
+    void SetCache(TTextCache *cache) { m_cache = cache; }
 
 private:
     const char *m_p;
     const char *m_end;
+    TTextCache *m_cache = nullptr;
 };
 
 bool ReadStates(TCursor &c, const TLayout &l, TUpl &u)
@@ -154,11 +193,42 @@ TUplReadResult Refused()
     return r;
 }
 
-// Output buffer sized up front; every Put writes at the cursor.
-class TWriter
+// Output buffer handed to flush(data, size) whenever the next piece does not
+// fit, so a large file is written in chunks instead of built whole first.
+template <typename TFlush> class TWriter
 {
 public:
-    explicit TWriter(qsizetype size) : m_bytes(size, Qt::Uninitialized), m_p(m_bytes.data()) {}
+    TWriter(qsizetype capacity, TFlush flush)
+        : m_bytes(capacity, Qt::Uninitialized), m_flush(std::move(flush))
+    {
+        m_p = m_bytes.data();
+    }
+
+    // Makes room for n more bytes.
+    void Reserve(qsizetype n)
+    {
+        if (Room() >= n)
+            return;
+        Flush();
+        if (m_bytes.size() < n) {
+            m_bytes.resize(n);
+            m_p = m_bytes.data();
+        }
+    }
+    void Flush()
+    {
+        const qsizetype used = m_p - m_bytes.constData();
+        if (used > 0 && m_ok)
+            m_ok = m_flush(m_bytes.constData(), used);
+        m_p = m_bytes.data();
+    }
+    bool Ok() const { return m_ok; }
+    // The buffer itself, when everything fitted without a flush.
+    QByteArray Take()
+    {
+        m_bytes.truncate(m_p - m_bytes.constData());
+        return std::move(m_bytes);
+    }
 
     void Int(qint32 v)
     {
@@ -191,15 +261,13 @@ public:
         m_p += n;
     }
 
-    QByteArray Take()
-    {
-        Q_ASSERT(m_p == m_bytes.constData() + m_bytes.size());
-        return std::move(m_bytes);
-    }
-
 private:
+    qsizetype Room() const { return m_bytes.constData() + m_bytes.size() - m_p; }
+
     QByteArray m_bytes;
-    char *m_p;
+    TFlush m_flush;
+    char *m_p = nullptr;
+    bool m_ok = true;
 };
 
 constexpr qsizetype kCurrentRecordFixed = 16 * 4 + 8 + 1 + 16 * 4 + 1 + 4;
@@ -262,6 +330,12 @@ TUplReadResult ParseUplBytes(const QByteArray &bytes, const QString &path)
     if (count < 0 || count > c.Remaining() / layout.MinRecordSize())
         return Refused();
 
+    qsizetype slots = 64;
+    while (slots < 4096 && slots < qsizetype(count) * 4)
+        slots *= 2;
+    TTextCache cache(slots);
+    c.SetCache(&cache);
+
     file.Uplatnice.resize(count);
     for (TUpl &u : file.Uplatnice)
         if (!ReadSlip(c, layout, u))
@@ -294,19 +368,18 @@ TUplReadResult ReadUplFile(const QString &path)
     return ParseUplBytes(bytes, path);
 }
 
-QByteArray UplFileToBytes(const TUplFile &file)
+namespace {
+
+template <typename Flush> void Serialise(const TUplFile &file, TWriter<Flush> &w)
 {
     constexpr qsizetype headerSize = sizeof(kUplCurrentHeader) - 1;
-    qsizetype size = 4 + headerSize + 4 + file.Napomene.size() + 4;
-    for (const TUpl &u : file.Uplatnice)
-        size += kCurrentRecordFixed + TextBytes(u);
-
-    TWriter w(size);
+    w.Reserve(4 + headerSize + 4 + file.Napomene.size() + 4);
     w.Int(qint32(headerSize));
     w.Bytes(kUplCurrentHeader, headerSize);
     w.Text(file.Napomene);
     w.Int(qint32(file.Uplatnice.size()));
     for (const TUpl &u : file.Uplatnice) {
+        w.Reserve(kCurrentRecordFixed + TextBytes(u));
         w.Text(u.Opis);
         w.Text(u.RacunPosiljaoca);
         w.Text(u.Posiljalac);
@@ -330,16 +403,38 @@ QByteArray UplFileToBytes(const TUplFile &file)
         w.Flag(u.Oznacena);
         w.Single(u.Procenat);
     }
+}
+
+} // namespace
+
+QByteArray UplFileToBytes(const TUplFile &file)
+{
+    qsizetype size = 4 + qsizetype(sizeof(kUplCurrentHeader) - 1) + 4 + file.Napomene.size() + 4;
+    for (const TUpl &u : file.Uplatnice)
+        size += kCurrentRecordFixed + TextBytes(u);
+    // Sized exactly, so nothing is ever flushed.
+    TWriter w(size, [](const char *, qsizetype) {
+        Q_UNREACHABLE();
+        return false;
+    });
+    Serialise(file, w);
     return w.Take();
 }
 
 bool WriteUplFile(TUplFile &file, QString *error)
 {
-    const QByteArray bytes = UplFileToBytes(file);
     // Truncating the old file first would lose it to a full disk or a crash;
     // a temporary file renamed over it keeps the old one until the new is whole.
     QSaveFile f(file.FileName);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit()) {
+    bool ok = f.open(QIODevice::WriteOnly);
+    if (ok) {
+        TWriter w(qsizetype(1) << 20,
+                  [&f](const char *data, qsizetype n) { return f.write(data, n) == n; });
+        Serialise(file, w);
+        w.Flush();
+        ok = w.Ok() && f.commit();
+    }
+    if (!ok) {
         if (error)
             *error = f.errorString();
         return false; // commit() has removed the temporary file

@@ -129,6 +129,29 @@ private Q_SLOTS:
         QCOMPARE(o.value("slips").toArray().size(), 0);
     }
 
+    // JSON has no NaN or infinities; the dump stays valid JSON.
+    void dumpsNumbersJsonCannotHold()
+    {
+        RawSlip s;
+        s.iznos = std::numeric_limits<double>::quiet_NaN();
+        s.procenat = -std::numeric_limits<float>::infinity();
+        RawSlip big;
+        big.iznos = 1e300;
+        big.procenat = 3.4028235e38f;
+        const QString path = m_dir.filePath(QStringLiteral("nan.upl"));
+        QVERIFY(WriteFile(path, BuildFile("Kordavina 3.3.2", {}, {s, big})));
+        const Run r = Kordavina({QStringLiteral("dump"), path});
+        QCOMPARE(r.code, 0);
+        QJsonParseError pe;
+        const QJsonArray slips =
+            QJsonDocument::fromJson(r.out, &pe).object().value("slips").toArray();
+        QCOMPARE(pe.error, QJsonParseError::NoError);
+        QCOMPARE(slips[0].toObject().value("Iznos").toString(), QStringLiteral("NaN"));
+        QCOMPARE(slips[0].toObject().value("Procenat").toString(), QStringLiteral("-Infinity"));
+        QVERIFY(slips[1].toObject().value("Iznos").toDouble() == 1e300);
+        QVERIFY(float(slips[1].toObject().value("Procenat").toDouble()) == 3.4028235e38f);
+    }
+
     void convertsToTheCurrentVersion_data()
     {
         QTest::addColumn<QByteArray>("header");

@@ -187,6 +187,37 @@ private Q_SLOTS:
         QCOMPARE(UplFileToBytes(f), BuildFile("Kordavina 3.3.2", {}, {s}));
     }
 
+    // Equal texts are shared between slips; near-equal ones must not be.
+    void repeatedTextsStayDistinct()
+    {
+        const QList<QByteArray> values = {"077",
+                                          "078",
+                                          "07",
+                                          "0770",
+                                          "",
+                                          "\x8a"
+                                          "077",
+                                          QByteArray("077\0", 4)};
+        QList<RawSlip> slips;
+        for (int i = 0; i < 500; ++i) {
+            RawSlip s;
+            for (int t = 0; t < 16; ++t)
+                s.texts[t] = values[(i * 7 + t * 3 + i / 11) % values.size()];
+            s.texts[4] = QByteArray::number(i); // every one different
+            slips << s;
+        }
+        TUplFile f = Parse(BuildFile("Kordavina 3.3.2", "077", slips));
+        QCOMPARE(f.Count(), 500);
+        for (int i = 0; i < 500; ++i)
+            CompareSlip(f.Uplatnice[i], slips[i], 33);
+        QVERIFY(!QTest::currentTestFailed());
+        // Changing one slip's text leaves the others that held the same text.
+        const QString before = f.Uplatnice[1].Opis;
+        QCOMPARE(f.Uplatnice[1 + values.size()].Opis, before);
+        f.Uplatnice[1].Opis[0] = u'X';
+        QCOMPARE(f.Uplatnice[1 + values.size()].Opis, before);
+    }
+
     void charactersOutsideTheCodePage()
     {
         TUplFile f;
