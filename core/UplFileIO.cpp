@@ -7,6 +7,7 @@
 #include <QSaveFile>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -47,45 +48,46 @@ TLayout LayoutOf(int level)
 class TTextCache
 {
 public:
-    explicit TTextCache(qsizetype slots) : m_slots(size_t(slots)), m_mask(size_t(slots) - 1)
+    explicit TTextCache(qsizetype slotCount)
+        : m_slots(size_t(slotCount)), m_mask(size_t(slotCount) - 1)
     {
-        Q_ASSERT((slots & (slots - 1)) == 0);
+        Q_ASSERT((slotCount & (slotCount - 1)) == 0);
     }
 
     QString Get(const char *data, qsizetype size)
     {
-        Slot &s = m_slots[qHashBits(data, size_t(size)) & m_mask];
-        if (s.size != size || s.data == nullptr || std::memcmp(s.data, data, size_t(size)) != 0) {
-            s.data = data;
-            s.size = size;
-            s.text = Win1250::Decode(data, size);
-        }
-        return s.text;
+        QString &slot = m_slots[qHashBits(data, size_t(size)) & m_mask];
+        if (!Win1250::DecodesTo(data, size, slot))
+            slot = Win1250::Decode(data, size);
+        return slot;
     }
 
 private:
-    struct Slot
-    {
-        const char *data = nullptr; // the text's bytes in the buffer being parsed
-        qsizetype size = 0;
-        QString text;
-    };
-    std::vector<Slot> m_slots;
+    std::vector<QString> m_slots;
     size_t m_mask;
 };
 
-// Bounds-checked cursor over the file's bytes. Every read checks what remains,
-// so a damaged file can neither read past its end nor ask for a huge buffer.
+// Bounds-checked cursor over the input: bytes in memory, or a file read in
+// chunks into one reused buffer (so a large file is never held twice).
+// Every read checks what remains, so a damaged file can neither read past its
+// end nor ask for more memory than its own size.
 class TCursor
 {
 public:
     TCursor(const char *data, qsizetype size) : m_p(data), m_end(data + size) {}
+    TCursor(QIODevice *device, qint64 size, qsizetype chunk)
+        : m_device(device), m_unread(size), m_chunk(std::max<qsizetype>(chunk, 1))
+    {
+        m_p = m_end = m_buffer.constData();
+    }
 
-    qsizetype Remaining() const { return m_end - m_p; }
+    // Bytes left in the input, read from the file or not.
+    qint64 Left() const { return (m_end - m_p) + m_unread; }
+    bool IoFailed() const { return m_ioFailed; }
 
     bool Int(qint32 &v)
     {
-        if (Remaining() < 4)
+        if (!Need(4))
             return false;
         v = qFromLittleEndian<qint32>(m_p);
         m_p += 4;
@@ -93,7 +95,7 @@ public:
     }
     bool Double(double &v)
     {
-        if (Remaining() < 8)
+        if (!Need(8))
             return false;
         const quint64 bits = qFromLittleEndian<quint64>(m_p);
         std::memcpy(&v, &bits, 8);
@@ -102,7 +104,7 @@ public:
     }
     bool Single(float &v)
     {
-        if (Remaining() < 4)
+        if (!Need(4))
             return false;
         const quint32 bits = qFromLittleEndian<quint32>(m_p);
         std::memcpy(&v, &bits, 4);
@@ -111,23 +113,23 @@ public:
     }
     bool Flag(bool &v)
     {
-        if (Remaining() < 1)
+        if (!Need(1))
             return false;
         v = *m_p++ != 0;
         return true;
     }
     bool Skip(qsizetype n)
     {
-        if (Remaining() < n)
+        if (!Need(n))
             return false;
         m_p += n;
         return true;
     }
-    // A text's raw bytes, still in the buffer.
-    bool RawText(const char *&data, qsizetype &size)
+    // A text's raw bytes; valid until the next read.
+    bool RawText(const char *&data, qsizetype &size, qint32 maxSize = 0x7fffffff)
     {
         qint32 n = 0;
-        if (!Int(n) || n < 0 || n > Remaining())
+        if (!Int(n) || n < 0 || n > maxSize || n > Left() || !Need(n))
             return false;
         data = m_p;
         size = n;
@@ -148,8 +150,49 @@ public:
     void SetCache(TTextCache *cache) { m_cache = cache; }
 
 private:
-    const char *m_p;
-    const char *m_end;
+    bool Need(qsizetype n) { return m_end - m_p >= n || Refill(n); }
+
+    // Moves what is left to the front of the buffer and reads the file on
+    // until at least n bytes are at hand (false when the file has fewer).
+    bool Refill(qsizetype n)
+    {
+        const qsizetype have = m_end - m_p;
+        if (!m_device || n > have + m_unread)
+            return false;
+        const qsizetype capacity = std::max(m_chunk, n);
+        if (m_buffer.size() < capacity) {
+            QByteArray bigger(capacity, Qt::Uninitialized);
+            std::memcpy(bigger.data(), m_p, size_t(have));
+            m_buffer.swap(bigger);
+        } else {
+            std::memmove(m_buffer.data(), m_p, size_t(have));
+        }
+        char *const begin = m_buffer.data();
+        char *end = begin + have;
+        const qint64 want = std::min<qint64>(m_buffer.size() - have, m_unread);
+        for (qint64 got = 0; got < want;) {
+            const qint64 r = m_device->read(end, want - got);
+            if (r <= 0) {
+                m_ioFailed = r < 0;
+                m_unread = 0; // the file is shorter than it was
+                break;
+            }
+            end += r;
+            got += r;
+            m_unread -= r;
+        }
+        m_p = begin;
+        m_end = end;
+        return m_end - m_p >= n;
+    }
+
+    const char *m_p = nullptr;
+    const char *m_end = nullptr;
+    QIODevice *m_device = nullptr;
+    qint64 m_unread = 0;
+    qsizetype m_chunk = 0;
+    QByteArray m_buffer;
+    bool m_ioFailed = false;
     TTextCache *m_cache = nullptr;
 };
 
@@ -306,15 +349,17 @@ int UplHeaderLevel(const QByteArray &header)
     return 0;
 }
 
-TUplReadResult ParseUplBytes(const QByteArray &bytes, const QString &path)
-{
-    TCursor c(bytes.constData(), bytes.size());
+namespace {
 
+constexpr qint32 kLongestHeader = sizeof(kUplCurrentHeader) - 1;
+
+TUplReadResult Parse(TCursor &c, const QString &path)
+{
     const char *headerData = nullptr;
     qsizetype headerSize = 0;
-    if (!c.RawText(headerData, headerSize))
+    if (!c.RawText(headerData, headerSize, kLongestHeader))
         return Refused();
-    const QByteArray header = QByteArray::fromRawData(headerData, headerSize);
+    const QByteArray header(headerData, headerSize);
     const int level = UplHeaderLevel(header);
     if (level == 0)
         return Refused();
@@ -327,13 +372,13 @@ TUplReadResult ParseUplBytes(const QByteArray &bytes, const QString &path)
         return Refused();
     // Every record takes at least MinRecordSize() bytes, so a larger count
     // cannot be true; checking it first keeps the reservation bounded.
-    if (count < 0 || count > c.Remaining() / layout.MinRecordSize())
+    if (count < 0 || count > c.Left() / layout.MinRecordSize())
         return Refused();
 
-    qsizetype slots = 64;
-    while (slots < 4096 && slots < qsizetype(count) * 4)
-        slots *= 2;
-    TTextCache cache(slots);
+    qsizetype slotCount = 64;
+    while (slotCount < 4096 && slotCount < qsizetype(count) * 4)
+        slotCount *= 2;
+    TTextCache cache(slotCount);
     c.SetCache(&cache);
 
     file.Uplatnice.resize(count);
@@ -350,22 +395,47 @@ TUplReadResult ParseUplBytes(const QByteArray &bytes, const QString &path)
     return r;
 }
 
+} // namespace
+
+TUplReadResult ParseUplBytes(const QByteArray &bytes, const QString &path)
+{
+    TCursor c(bytes.constData(), bytes.size());
+    return Parse(c, path);
+}
+
+TUplReadResult ReadUplFrom(QIODevice &device, const QString &path, qsizetype chunk)
+{
+    TUplReadResult r;
+    if (device.isSequential()) { // a pipe: its size is not known beforehand
+        const QByteArray bytes = device.readAll();
+        const auto *file = qobject_cast<const QFileDevice *>(&device);
+        if (file && file->error() != QFileDevice::NoError) {
+            r.Status = TUplReadResult::IoError;
+            r.Error = device.errorString();
+            return r;
+        }
+        return ParseUplBytes(bytes, path);
+    }
+    TCursor c(&device, device.size() - device.pos(), chunk);
+    r = Parse(c, path);
+    if (c.IoFailed()) {
+        r = TUplReadResult{};
+        r.Status = TUplReadResult::IoError;
+        r.Error = device.errorString();
+    }
+    return r;
+}
+
 TUplReadResult ReadUplFile(const QString &path)
 {
     QFile f(path);
-    TUplReadResult r;
-    if (!f.open(QIODevice::ReadOnly)) {
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+        TUplReadResult r;
         r.Status = TUplReadResult::IoError;
         r.Error = f.errorString();
         return r;
     }
-    const QByteArray bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError) {
-        r.Status = TUplReadResult::IoError;
-        r.Error = f.errorString();
-        return r;
-    }
-    return ParseUplBytes(bytes, path);
+    return ReadUplFrom(f, path);
 }
 
 namespace {
@@ -380,6 +450,8 @@ template <typename Flush> void Serialise(const TUplFile &file, TWriter<Flush> &w
     w.Int(qint32(file.Uplatnice.size()));
     for (const TUpl &u : file.Uplatnice) {
         w.Reserve(kCurrentRecordFixed + TextBytes(u));
+        if (!w.Ok())
+            return; // the file could not take the last piece; no use going on
         w.Text(u.Opis);
         w.Text(u.RacunPosiljaoca);
         w.Text(u.Posiljalac);

@@ -3,6 +3,7 @@
 #include "core/Upl.h"
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
 
 #include <optional>
@@ -38,6 +39,10 @@ struct TUplReadResult
 TUplReadResult ReadUplFile(const QString &path);
 // The same from bytes already in memory; path becomes FileName.
 TUplReadResult ParseUplBytes(const QByteArray &bytes, const QString &path = QString());
+// The same from an open device, from its position to its end, read in pieces
+// of about chunk bytes (ReadUplFile's reader; a small chunk serves tests).
+TUplReadResult ReadUplFrom(QIODevice &device, const QString &path,
+                           qsizetype chunk = qsizetype(1) << 20);
 
 // The file in the current layout.
 QByteArray UplFileToBytes(const TUplFile &file);

@@ -62,6 +62,19 @@ QString Decode(const char *data, qsizetype size)
     return s;
 }
 
+bool DecodesTo(const char *data, qsizetype size, const QString &text)
+{
+    if (text.size() != size)
+        return false;
+    const auto &table = tables().decode;
+    const auto *in = reinterpret_cast<const unsigned char *>(data);
+    const auto *t = reinterpret_cast<const char16_t *>(text.constData());
+    for (qsizetype i = 0; i < size; ++i)
+        if (table[in[i]] != t[i])
+            return false;
+    return true;
+}
+
 void AppendEncoded(QByteArray &out, const QString &text)
 {
     const qsizetype start = out.size();

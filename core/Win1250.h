@@ -13,6 +13,8 @@ inline QString Decode(const QByteArray &bytes)
 {
     return Decode(bytes.constData(), bytes.size());
 }
+// Whether Decode(data, size) would give text, without building it.
+bool DecodesTo(const char *data, qsizetype size, const QString &text);
 QByteArray Encode(const QString &text);
 // Appends the encoding of text to out; cheaper than Encode() in loops.
 void AppendEncoded(QByteArray &out, const QString &text);

@@ -3,6 +3,8 @@
 
 #include "core/UplFileIO.h"
 
+#include <QBuffer>
+
 #include <cstdint>
 #include <cstdlib>
 
@@ -12,6 +14,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray bytes =
         QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
     const TUplReadResult r = ParseUplBytes(bytes);
+
+    // The chunked reader behind ReadUplFile gives the same answer, whatever
+    // the chunk size (taken from the input's last byte).
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    const qsizetype chunk = size > 0 ? 1 + data[size - 1] % 64 : 1;
+    const TUplReadResult viaDevice = ReadUplFrom(buffer, QString(), chunk);
+    if (viaDevice.Status != r.Status || viaDevice.Header != r.Header ||
+        viaDevice.File.has_value() != r.File.has_value() ||
+        (r.File && UplFileToBytes(*viaDevice.File) != UplFileToBytes(*r.File)))
+        std::abort();
+
     if (r.Status != TUplReadResult::Ok) {
         if (r.Status != TUplReadResult::BadFormat || r.File || r.Error != UplBadFormatText())
             std::abort();

@@ -3,6 +3,7 @@
 #include "core/UplFileIO.h"
 #include "core/Win1250.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -47,6 +48,22 @@ TUplFile Parse(const QByteArray &bytes)
         return refused;
     }
     return *r.File;
+}
+
+// Reads bytes through the chunked device reader and through the buffer
+// parser; true when both give the same answer.
+bool SameFromDevice(const QByteArray &bytes, qsizetype chunk)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    const TUplReadResult a = ReadUplFrom(buffer, QStringLiteral("p"), chunk);
+    const TUplReadResult b = ParseUplBytes(bytes, QStringLiteral("p"));
+    if (a.Status != b.Status || a.Error != b.Error || a.Header != b.Header ||
+        a.File.has_value() != b.File.has_value())
+        return false;
+    return !a.File || (UplFileToBytes(*a.File) == UplFileToBytes(*b.File) &&
+                       a.File->FileName == b.File->FileName && a.File->Snimljena);
 }
 
 QByteArray ReadAll(const QString &path)
@@ -344,6 +361,8 @@ private Q_SLOTS:
                 }
             }
             const TUplReadResult r = ParseUplBytes(b);
+            if (!SameFromDevice(b, 1 + rng.bounded(300)))
+                QFAIL(qPrintable(QStringLiteral("readers disagree in round %1").arg(round)));
             if (r.Status == TUplReadResult::BadFormat) {
                 QCOMPARE(r.Error, UplBadFormatText());
                 continue;
@@ -360,6 +379,65 @@ private Q_SLOTS:
         // both outcomes were exercised.
         QVERIFY(accepted > 100);
         QVERIFY(accepted < rounds - 100);
+    }
+
+    // The file reader takes the file in chunks; it must agree with the parser
+    // of whole buffers on every input, cut or damaged ones included, whatever
+    // the chunk size.
+    void chunkedReaderAgreesWithBufferParser_data()
+    {
+        QTest::addColumn<QByteArray>("header");
+        for (const QByteArray &h : AllHeaders())
+            QTest::newRow(h.constData()) << h;
+    }
+    void chunkedReaderAgreesWithBufferParser()
+    {
+        QFETCH(QByteArray, header);
+        const QByteArray full = BuildFile(header, "notes", SampleSlips());
+        for (qsizetype n = 0; n <= full.size(); ++n) {
+            const QByteArray part = full.left(n);
+            for (qsizetype chunk : {1, 3, 16, 100, 4096})
+                QVERIFY2(SameFromDevice(part, chunk),
+                         qPrintable(QStringLiteral("%1 bytes, chunk %2").arg(n).arg(chunk)));
+        }
+    }
+
+    void readsLargeFilesInChunks()
+    {
+        // Records and texts across chunk ends, a text larger than a chunk,
+        // and texts that repeat from chunk to chunk.
+        QList<RawSlip> slips;
+        for (int i = 0; i < 6000; ++i) {
+            RawSlip s = SampleSlips()[i % 2];
+            s.texts[4] = QByteArray::number(i % 37);
+            s.texts[2] = QByteArray(i % 200, char('a' + i % 26));
+            if (i == 3000)
+                s.texts[5] = QByteArray(3 << 20, 'Z');
+            slips << s;
+        }
+        const QByteArray big = BuildFile("Kordavina 3.2", QByteArray(1500000, '\x9a'), slips);
+        QVERIFY(big.size() > (6 << 20));
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("big.upl"));
+        for (const QByteArray &b : {big, big.left(big.size() - 1), big.left(big.size() / 2)}) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            QCOMPARE(f.write(b), b.size());
+            f.close();
+            const TUplReadResult fromFile = ReadUplFile(path);
+            const TUplReadResult fromBytes = ParseUplBytes(b, path);
+            QCOMPARE(fromFile.Status, fromBytes.Status);
+            if (fromBytes.File)
+                QVERIFY(UplFileToBytes(*fromFile.File) == UplFileToBytes(*fromBytes.File));
+        }
+        QCOMPARE(ParseUplBytes(big).File->Count(), 6000);
+        QVERIFY(SameFromDevice(big, 4093));
+
+        // A length beyond the end is refused before anything is allocated for it.
+        QVERIFY(SameFromDevice(ByteWriter().Text("Kordavina 3.3.2").Int(0x7ffffff0).Raw("a").bytes,
+                               16));
+        QVERIFY(SameFromDevice(ByteWriter().Int(0x7ffffff0).Raw("Kordavina 3.3.2").bytes, 16));
     }
 
     void readsFromDisk()
