@@ -14,6 +14,7 @@
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -48,6 +49,29 @@ TUplFile Parse(const QByteArray &bytes)
         return refused;
     }
     return *r.File;
+}
+
+// Runs WriteUplFile in a child process as user "nobody": 0 written, 1 refused
+// with a reason, anything else a fault. For tests of permissions run as root.
+int WriteAsNobody(TUplFile &f)
+{
+#ifdef Q_OS_UNIX
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(3);
+        QString error;
+        const bool ok = WriteUplFile(f, &error);
+        _exit(ok ? 0 : error.isEmpty() ? 2 : 1);
+    }
+    int status = 0;
+    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+#else
+    Q_UNUSED(f);
+    return -1;
+#endif
 }
 
 // Reads bytes through the chunked device reader and through the buffer
@@ -505,25 +529,39 @@ private Q_SLOTS:
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write(previous);
         }
-        QFile::setPermissions(dir.filePath(QStringLiteral("ro")),
-                              QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-        QFile::setPermissions(roFile, QFileDevice::ReadOwner);
-        if (where.startsWith(u"ro") && QFileInfo(roFile).isWritable())
-            QSKIP("permissions do not bind this user (root)");
+        // A folder nobody may write to, holding a file its owner may write.
+        const QFileDevice::Permissions rx = QFileDevice::ReadOwner | QFileDevice::ExeOwner |
+                                            QFileDevice::ReadOther | QFileDevice::ExeOther;
+        QVERIFY(QFile::setPermissions(dir.path(), rx | QFileDevice::WriteOwner));
+        QVERIFY(QFile::setPermissions(dir.filePath(QStringLiteral("ro")), rx));
 
         TUplFile f;
         f.FileName = dir.filePath(where);
         f.Snimljena = false;
         f.AddSlip(NewSlip());
         QString error;
-        QVERIFY(!WriteUplFile(f, &error));
-        QVERIFY(!error.isEmpty());
-        QVERIFY(!f.Snimljena);
+        if (where.startsWith(u"ro") && QFileInfo(dir.filePath(QStringLiteral("ro"))).isWritable()) {
+            // Permissions do not bind root: write as an unprivileged user instead.
+            QCOMPARE(WriteAsNobody(f), 1);
+            QCOMPARE(ReadAll(roFile), previous);
+            // The same user can write once the folder lets it: the refusal above
+            // came from the folder, not from how the child was set up.
+            const QString open = dir.filePath(QStringLiteral("folder"));
+            QVERIFY(QFile::setPermissions(open, rx | QFileDevice::WriteOther));
+            TUplFile g = f;
+            g.FileName = open + QStringLiteral("/y.upl");
+            QCOMPARE(WriteAsNobody(g), 0);
+            QCOMPARE(ReadAll(g.FileName), UplFileToBytes(g));
+        } else {
+            QVERIFY(!WriteUplFile(f, &error));
+            QVERIFY(!error.isEmpty());
+            QVERIFY(!f.Snimljena);
+        }
         QCOMPARE(ReadAll(roFile), previous);
         QVERIFY(QFileInfo(dir.filePath(QStringLiteral("folder"))).isDir());
-        QFile::setPermissions(dir.filePath(QStringLiteral("ro")), QFileDevice::ReadOwner |
-                                                                      QFileDevice::WriteOwner |
-                                                                      QFileDevice::ExeOwner);
+        QCOMPARE(QDir(dir.filePath(QStringLiteral("ro"))).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("x.upl")});
+        QFile::setPermissions(dir.filePath(QStringLiteral("ro")), rx | QFileDevice::WriteOwner);
     }
 
     // A write that fails part-way (a full disk, a quota) leaves the old file
