@@ -275,3 +275,9 @@ void TIniFile::EraseSection(const QString &section)
     for (qsizetype i = m_sections.size() - 1; i >= 0; --i)
         m_sectionIndex.insert(Fold(m_sections[i].name), i);
 }
+
+void TIniFile::EraseAllSections()
+{
+    m_sections.clear();
+    m_sectionIndex.clear();
+}

@@ -43,6 +43,8 @@ public:
     void WriteString(const QString &section, const QString &key, const QString &value);
     void DeleteKey(const QString &section, const QString &key);
     void EraseSection(const QString &section);
+    // Removes every section at once; lines before the first section stay.
+    void EraseAllSections();
     void Clear();
 
 private:

@@ -30,16 +30,25 @@ void TZorCanvas::TextOut(const QString &s, unsigned align, float x, float y)
     int py = ToDeviceY(y);
     if (align < 1 || align > 9)
         align = 1;
-    const int h = fm.height(); // the cell height of "W": ascent + descent
+    // Text extent height of "W": the cell height of the font (ascent + descent),
+    // the same for every string, so the anchor does not move with S.
+    const int h = fm.height();
     if (align >= 4 && align <= 6)
         py -= RoundHalfEvenInt(h / 2.0L);
     else if (align >= 7)
         py -= h;
+    const int w = fm.horizontalAdvance(s);
     const int column = (align - 1) % 3; // 0 left, 1 centre, 2 right
-    if (column != 0) {
-        const int w = fm.horizontalAdvance(s);
-        px -= column == 1 ? RoundHalfEvenInt(w / 2.0L) : w;
-    }
+    if (column == 1)
+        px -= RoundHalfEvenInt(w / 2.0L);
+    else if (column == 2)
+        px -= w;
+    // A solid brush paints the text cell first, as an opaque text background
+    // does; with any other brush the text is transparent. Clients that want no
+    // box set Qt::NoBrush.
+    const QBrush brush = Canvas->brush();
+    if (brush.style() == Qt::SolidPattern && !s.isEmpty())
+        Canvas->fillRect(QRect(px, py, w, h), brush.color());
     // (px, py) is the top-left corner of the text cell; Qt draws at the baseline.
     Canvas->drawText(QPoint(px, py + fm.ascent()), s);
 }
@@ -48,7 +57,8 @@ float TZorCanvas::TextWidth(const QString &s) const
 {
     if (s.isEmpty())
         return 0.0f;
-    return static_cast<float>(Canvas->fontMetrics().horizontalAdvance(s) / static_cast<double>(Scale));
+    return static_cast<float>(Canvas->fontMetrics().horizontalAdvance(s) /
+                              static_cast<double>(Scale));
 }
 
 QFont DeviceFont(const QString &name, int pointSize, TFontStyles style, double pixelsPerInch)

@@ -16,6 +16,8 @@ class QPainter;
 //   4 5 6   ... middle
 //   7 8 9   ... bottom            (0 and codes above 9 act as 1)
 // The vertical reference is the height of the letter "W" in the current font.
+// TextOut paints the text cell with the painter's brush colour when the brush is
+// solid (an opaque text background); clients printing on forms clear the brush.
 class TZorCanvas
 {
 public:
@@ -30,6 +32,7 @@ public:
     int ToDeviceX(float x) const;
     int ToDeviceY(float y) const;
     void Line(float x1, float y1, float x2, float y2);
+    // Draws s so that the anchor (x, y) in millimetres lies as the alignment code says.
     void TextOut(const QString &s, unsigned align, float x, float y);
     float TextWidth(const QString &s) const; // millimetres
 };

@@ -1,0 +1,130 @@
+#pragma once
+
+#include <QBrush>
+#include <QFont>
+#include <QList>
+#include <QPen>
+#include <QPicture>
+#include <QRect>
+#include <QString>
+
+#include <memory>
+
+class QPageLayout;
+class QPagedPaintDevice;
+class QPainter;
+
+// Options of a print job: which pages, how many copies, in what order.
+struct TZorPrintOptions
+{
+    // Empty: every page. "0": only the page on view in the preview.
+    // Otherwise page numbers separated by commas, as typed ("1,3,4"; no ranges).
+    QString Pages;
+    int Copies = 1;
+    bool Collate = true;  // 1,2,3,1,2,3 rather than 1,1,2,2,3,3
+    bool Reverse = false; // the last page first
+
+    bool operator==(const TZorPrintOptions &) const = default;
+};
+
+// The pages printed, as 0-based indices in printing order, for a job of
+// pageCount pages; pageNo is the 1-based page on view (what "0" selects).
+QList<int> PrintSequence(int pageCount, const TZorPrintOptions &options, int pageNo);
+
+// What a printing device reports about its paper, in device pixels.
+struct TDeviceGeometry
+{
+    int DpiX = 0;    // pixels per inch across
+    int DpiY = 0;    // pixels per inch down
+    QRect PaperRect; // the whole sheet; (0, 0) is its physical top-left corner
+    QRect PageRect;  // the printable area in the same pixels; its corner is the unprintable offset
+
+    // From a page layout at a resolution (QPrinter and QPdfWriter both have one).
+    static TDeviceGeometry FromPageLayout(const QPageLayout &layout, int dpi);
+    bool operator==(const TDeviceGeometry &) const = default;
+};
+
+// The paper in millimetres (25.4 per inch), as the print job's clients ask.
+struct TPaperMetrics
+{
+    float PixelsPerMM = 0; // vertical resolution per millimetre, used for both axes
+    float LeftOffset = 0;  // unprintable margins
+    float TopOffset = 0;
+    float RightOffset = 0;
+    float BottomOffset = 0;
+    float PrintableWidth = 0;  // whole millimetres
+    float PrintableHeight = 0; // whole millimetres
+    float PaperWidth = 0;      // the whole sheet
+    float PaperHeight = 0;
+};
+TPaperMetrics PaperMetrics(const TDeviceGeometry &g);
+
+// Draws a recorded page so that one of its logical units becomes sx by sy
+// pixels of the painter, with the page origin at origin. QPainter::drawPicture
+// on its own scales by the device resolution over the picture's; that scale is
+// taken out here.
+void ReplayPicture(QPainter &painter, const QPicture &picture, const QPointF &origin, qreal sx,
+                   qreal sy);
+
+// A print job: pages are recorded once, each as a QPicture whose logical
+// coordinates are printer pixels of the printable area (origin at the
+// unprintable margin, DpiY pixels per inch on both axes), and replayed any
+// number of times onto a printer, a PDF or the preview.
+//
+// Calling order: BeginDoc; draw on Canvas(); NewPage and draw again for each
+// further page; then ClosePage, replay (PrintPages / PaintPage) and Release.
+// The job does not guard that order.
+class TZorJob
+{
+public:
+    TZorJob();
+    ~TZorJob();
+    TZorJob(const TZorJob &) = delete;
+    TZorJob &operator=(const TZorJob &) = delete;
+
+    QString Title; // document name handed to the printer
+    TZorPrintOptions PrintOptions;
+    // Drawing state carried from one page's canvas to the next.
+    QFont SavedFont;
+    QBrush SavedBrush;
+    QPen SavedPen;
+
+    // Starts a job for a device of this geometry: no pages, "Arial" 12 pt at the
+    // device's resolution, a solid white brush, a black pen of width 1, default
+    // options, and page 1 open.
+    void BeginDoc(const TDeviceGeometry &geometry);
+    // Closes the open page (keeping its font, brush and pen for the next one)
+    // and opens a new one.
+    void NewPage();
+    // Closes the open page and appends it to the page list; no page is open then.
+    void ClosePage();
+    // Drops every page and the saved drawing state.
+    void Release();
+
+    // The recording painter of the open page; nullptr while no page is open.
+    QPainter *Canvas() const { return m_painter.get(); }
+    bool IsOpen() const { return m_painter != nullptr; }
+    int PageCount() const { return int(m_pages.size()); }
+    const QList<QPicture> &PageList() const { return m_pages; }
+    const TDeviceGeometry &Geometry() const { return m_geometry; }
+    // The logical size of a page: the printable area in printer pixels at DpiY.
+    QSizeF LogicalPageSize() const;
+
+    // Page index (0-based) stretched into target, which stands for the printable area.
+    void PaintPage(QPainter &painter, int index, const QRectF &target) const;
+    // Page index at true size on the painter's device (its resolution), origin at
+    // the painter's origin, the printable area of a printer page.
+    void ReplayPage(QPainter &painter, int index) const;
+    // Prints the selected pages in order onto a paged device (a QPrinter or a
+    // QPdfWriter, whose page layout the caller has set), a new sheet before every
+    // page but the first. Nothing is started when no page is selected.
+    // Returns false when the device refused to begin or to start a sheet.
+    bool PrintPages(QPagedPaintDevice &device, int pageNo) const;
+
+private:
+    class TPagePicture;
+    TDeviceGeometry m_geometry;
+    QList<QPicture> m_pages;
+    std::unique_ptr<TPagePicture> m_current;
+    std::unique_ptr<QPainter> m_painter;
+};
