@@ -56,13 +56,22 @@ public:
 
     QString Get(const char *data, qsizetype size)
     {
-        QString &slot = m_slots[qHashBits(data, size_t(size)) & m_mask];
+        QString &slot = m_slots[Hash(data, size) & m_mask];
         if (!Win1250::DecodesTo(data, size, slot))
             slot = Win1250::Decode(data, size);
         return slot;
     }
 
 private:
+    // FNV-1a: cheap for the short texts of a slip, and good enough to spread them.
+    static size_t Hash(const char *data, qsizetype size)
+    {
+        quint64 h = 14695981039346656037ULL;
+        for (qsizetype i = 0; i < size; ++i)
+            h = (h ^ static_cast<unsigned char>(data[i])) * 1099511628211ULL;
+        return size_t(h ^ (h >> 29));
+    }
+
     std::vector<QString> m_slots;
     size_t m_mask;
 };
