@@ -8,7 +8,7 @@ const QList<Command> &Commands()
 {
     static const QList<Command> commands = {
         {"dump", "dump FILE.upl              print the slip file as JSON", Needs::Core, RunDump},
-        {"convert", "convert IN.upl OUT.upl      write the file in the current version",
+        {"convert", "convert IN.upl OUT.upl     write the file in the current version",
          Needs::Core, RunConvert},
     };
     return commands;

@@ -24,22 +24,25 @@ constexpr std::array<char16_t, 128> kHigh = {
     0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9,
 };
 
-// Reverse table for the code points below 0x2200, built once.
-struct Reverse {
-    std::array<unsigned char, 0x2200> table{};
-    Reverse()
+// Both directions as plain look-up tables, so the loops have no branches:
+// these run over every text of every slip file.
+struct Tables {
+    std::array<char16_t, 256> decode{};
+    std::array<unsigned char, 0x10000> encode{}; // '?' where the code page has no byte
+    Tables()
     {
-        for (int i = 0; i < 128; ++i)
-            table[i] = static_cast<unsigned char>(i);
-        for (int i = 0; i < 128; ++i)
-            table[kHigh[i]] = static_cast<unsigned char>(0x80 + i);
+        encode.fill('?');
+        for (int i = 0; i < 256; ++i) {
+            decode[i] = i < 0x80 ? char16_t(i) : kHigh[i - 0x80];
+            encode[decode[i]] = static_cast<unsigned char>(i);
+        }
     }
 };
 
-const Reverse &reverse()
+const Tables &tables()
 {
-    static const Reverse r;
-    return r;
+    static const Tables t;
+    return t;
 }
 
 } // namespace
@@ -48,30 +51,45 @@ namespace Win1250 {
 
 QString Decode(const char *data, qsizetype size)
 {
+    if (size <= 0)
+        return QString();
+    const auto &table = tables().decode;
     QString s(size, Qt::Uninitialized);
-    QChar *out = s.data();
-    for (qsizetype i = 0; i < size; ++i) {
-        const auto b = static_cast<unsigned char>(data[i]);
-        out[i] = QChar(b < 0x80 ? char16_t(b) : kHigh[b - 0x80]);
-    }
+    auto *out = reinterpret_cast<char16_t *>(s.data());
+    const auto *in = reinterpret_cast<const unsigned char *>(data);
+    for (qsizetype i = 0; i < size; ++i)
+        out[i] = table[in[i]];
     return s;
+}
+
+bool DecodesTo(const char *data, qsizetype size, const QString &text)
+{
+    if (text.size() != size)
+        return false;
+    const auto &table = tables().decode;
+    const auto *in = reinterpret_cast<const unsigned char *>(data);
+    const auto *t = reinterpret_cast<const char16_t *>(text.constData());
+    for (qsizetype i = 0; i < size; ++i)
+        if (table[in[i]] != t[i])
+            return false;
+    return true;
 }
 
 void AppendEncoded(QByteArray &out, const QString &text)
 {
-    const auto &table = reverse().table;
     const qsizetype start = out.size();
     out.resize(start + text.size());
-    char *p = out.data() + start;
-    for (QChar c : text) {
-        const char16_t u = c.unicode();
-        unsigned char b = '?';
-        if (u < 0x80)
-            b = static_cast<unsigned char>(u);
-        else if (u < table.size() && table[u] != 0)
-            b = table[u];
-        *p++ = static_cast<char>(b);
-    }
+    EncodeTo(out.data() + start, text);
+}
+
+char *EncodeTo(char *p, const QString &text)
+{
+    const auto &table = tables().encode;
+    const auto *in = reinterpret_cast<const char16_t *>(text.constData());
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i)
+        p[i] = static_cast<char>(table[in[i]]);
+    return p + n;
 }
 
 QByteArray Encode(const QString &text)

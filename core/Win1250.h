@@ -9,8 +9,16 @@
 // back identical. Characters outside the code page are written as '?'.
 namespace Win1250 {
 QString Decode(const char *data, qsizetype size);
-inline QString Decode(const QByteArray &bytes) { return Decode(bytes.constData(), bytes.size()); }
+inline QString Decode(const QByteArray &bytes)
+{
+    return Decode(bytes.constData(), bytes.size());
+}
+// Whether Decode(data, size) would give text, without building it.
+bool DecodesTo(const char *data, qsizetype size, const QString &text);
 QByteArray Encode(const QString &text);
 // Appends the encoding of text to out; cheaper than Encode() in loops.
 void AppendEncoded(QByteArray &out, const QString &text);
+// Writes text.size() bytes at out and returns the end; for callers that size
+// their buffer beforehand.
+char *EncodeTo(char *out, const QString &text);
 } // namespace Win1250

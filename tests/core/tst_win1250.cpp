@@ -26,6 +26,20 @@ private Q_SLOTS:
                  QString::fromUtf16(u"\u20AC\u0081\u0083\u0088\u0090\u0098"));
     }
 
+    void decodesToComparesWithoutDecoding()
+    {
+        QByteArray all;
+        for (int b = 0; b < 256; ++b)
+            all.append(char(b));
+        const QString text = Win1250::Decode(all);
+        QVERIFY(Win1250::DecodesTo(all.constData(), all.size(), text));
+        QVERIFY(!Win1250::DecodesTo(all.constData(), all.size() - 1, text));
+        QByteArray other = all;
+        other[0x8a] = char(0x9a); // Š against š
+        QVERIFY(!Win1250::DecodesTo(other.constData(), other.size(), text));
+        QVERIFY(Win1250::DecodesTo("", 0, QString()));
+    }
+
     void unmappableBecomesQuestionMark()
     {
         QCOMPARE(Win1250::Encode(QStringLiteral("a€ñ漢b")), QByteArray("a\x80?" "?b"));
