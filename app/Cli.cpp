@@ -8,19 +8,32 @@ const QList<Command> &Commands()
 {
     static const QList<Command> commands = {
         {"dump", "dump FILE.upl              print the slip file as JSON", Needs::Core, RunDump},
-        {"convert", "convert IN.upl OUT.upl     write the file in the current version",
-         Needs::Core, RunConvert},
+        {"convert", "convert IN.upl OUT.upl     write the file in the current version", Needs::Core,
+         RunConvert},
+        {"print",
+         "print FILE.upl [--pdf OUT.pdf | --printer NAME] [--marked] [--format NAME]\n"
+         "                             print the slips (or the marked ones), one per page",
+         Needs::Painter, RunPrint},
+        {"grid",
+         "grid [--pdf OUT.pdf | --printer NAME] [--format NAME]\n"
+         "                             print the calibration grid of a format",
+         Needs::Painter, RunGrid},
+        {"preview",
+         "preview FILE.upl [--marked] [--format NAME]\n"
+         "                             show the slip job in the print preview",
+         Needs::Window, RunPreview},
     };
     return commands;
 }
 
 QString UsageText()
 {
-    QString text = QStringLiteral("Usage: kordavina [FILE.upl]\n"
-                                  "       kordavina COMMAND ARGUMENTS...\n"
-                                  "       kordavina --help | --version\n\n"
-                                  "Without a command the program window opens, with FILE.upl if given.\n\n"
-                                  "Commands:\n");
+    QString text =
+        QStringLiteral("Usage: kordavina [FILE.upl]\n"
+                       "       kordavina COMMAND ARGUMENTS...\n"
+                       "       kordavina --help | --version\n\n"
+                       "Without a command the program window opens, with FILE.upl if given.\n\n"
+                       "Commands:\n");
     for (const Command &c : Commands())
         text += QStringLiteral("  %1\n").arg(QString::fromUtf8(c.usage));
     return text;

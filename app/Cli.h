@@ -31,5 +31,8 @@ void Err(const QString &text);
 
 int RunDump(const QStringList &args);
 int RunConvert(const QStringList &args);
+int RunPrint(const QStringList &args);
+int RunGrid(const QStringList &args);
+int RunPreview(const QStringList &args);
 
 } // namespace Cli

@@ -1,0 +1,197 @@
+#include "app/Cli.h"
+
+#include "core/AppFolder.h"
+#include "core/Errors.h"
+#include "core/Settings.h"
+#include "core/UplFileIO.h"
+#include "print/engine/ZorPrinters.h"
+#include "print/formats/FormatStore.h"
+#include "print/formats/SlipPrint.h"
+
+#include <QPrinterInfo>
+
+#include <optional>
+
+namespace Cli {
+
+namespace {
+
+// The options shared by print, grid and preview.
+struct TPrintArgs
+{
+    QString File;
+    QString Pdf;
+    QString Printer;
+    QString Format;
+    bool HasFormat = false;
+    bool Marked = false;
+};
+
+// Parses args; allowed names the options the command takes. Returns nothing
+// on wrong usage (after saying why).
+std::optional<TPrintArgs> ParseArgs(const QString &command, const QStringList &args,
+                                    const QStringList &allowed, bool needsFile)
+{
+    TPrintArgs a;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &arg = args.at(i);
+        const auto value = [&](QString &target) {
+            if (i + 1 >= args.size() || target.size()) {
+                Err(QStringLiteral("%1: %2 needs one value\n").arg(command, arg));
+                return false;
+            }
+            target = args.at(++i);
+            return true;
+        };
+        if (arg.startsWith(QLatin1String("--")) && !allowed.contains(arg)) {
+            Err(QStringLiteral("%1: unknown option %2\n").arg(command, arg));
+            return std::nullopt;
+        }
+        if (arg == QLatin1String("--pdf")) {
+            if (!value(a.Pdf))
+                return std::nullopt;
+        } else if (arg == QLatin1String("--printer")) {
+            if (!value(a.Printer))
+                return std::nullopt;
+        } else if (arg == QLatin1String("--format")) {
+            if (a.HasFormat || !value(a.Format))
+                return std::nullopt;
+            a.HasFormat = true;
+        } else if (arg == QLatin1String("--marked")) {
+            a.Marked = true;
+        } else if (a.File.isEmpty() && needsFile) {
+            a.File = arg;
+        } else {
+            Err(QStringLiteral("%1: unexpected argument %2\n").arg(command, arg));
+            return std::nullopt;
+        }
+    }
+    if (needsFile && a.File.isEmpty()) {
+        Err(QStringLiteral("%1: a slip file is needed\n").arg(command));
+        return std::nullopt;
+    }
+    if (!a.Pdf.isEmpty() && !a.Printer.isEmpty()) {
+        Err(QStringLiteral("%1: --pdf and --printer exclude each other\n").arg(command));
+        return std::nullopt;
+    }
+    return a;
+}
+
+// The format by name from Formats.ini of the program's folder, or its default.
+TFieldFormats LoadFormat(const TPrintArgs &a)
+{
+    TFormatStore store;
+    QString error;
+    if (!store.Open(ProgramFile(QStringLiteral("Formats.ini")), &error))
+        throw EKordavinaError(error);
+    if (!a.HasFormat)
+        return store.GetDefaultFormat();
+    if (!store.FormatExists(a.Format))
+        throw EKordavinaError(QStringLiteral("Ne postoji format \"%1\"!").arg(a.Format));
+    return store.ReadFormat(a.Format);
+}
+
+// Points the printer at the PDF file, the named queue, the settings' printer
+// or the system's default, in that order.
+void ChoosePrinter(TZorPrinter &printer, const TPrintArgs &a, const TSettings &settings)
+{
+    if (!a.Pdf.isEmpty()) {
+        printer.SetPdfOutput(a.Pdf);
+        return;
+    }
+    // Said before anything is drawn, in the words the print job uses.
+    if (QPrinterInfo::availablePrinterNames().isEmpty())
+        throw EKordavinaError(QStringLiteral("No printer is installed."));
+    if (!a.Printer.isEmpty()) {
+        if (!printer.SetPrinterName(a.Printer))
+            throw EKordavinaError(
+                QStringLiteral("The printer \"%1\" is not installed.").arg(a.Printer));
+        return;
+    }
+    // A stored printer that has gone leaves the system's default in charge,
+    // as at program start.
+    if (settings.DefaultPrinter.isEmpty() || !printer.SetPrinterName(settings.DefaultPrinter))
+        printer.SetDefaultPrinter();
+}
+
+// Reads the slip file and picks the slips to print.
+QList<TUpl> LoadSlips(const TPrintArgs &a)
+{
+    const TUplReadResult read = ReadUplFile(a.File);
+    if (read.Status != TUplReadResult::Ok)
+        throw EKordavinaError(read.Error);
+    return SlipsToPrint(*read.File, a.Marked);
+}
+
+int Fail(const EKordavinaError &e)
+{
+    Err(e.Message() + QLatin1Char('\n'));
+    return 1;
+}
+
+} // namespace
+
+int RunPrint(const QStringList &args)
+{
+    const auto a = ParseArgs(QStringLiteral("print"), args,
+                             {"--pdf", "--printer", "--marked", "--format"}, true);
+    if (!a)
+        return 2;
+    try {
+        const QList<TUpl> slips = LoadSlips(*a);
+        const TFieldFormats format = LoadFormat(*a);
+        TSettings settings;
+        LoadSettings(settings);
+        TZorPrinter printer;
+        ChoosePrinter(printer, *a, settings);
+        PrintSlips(printer, slips, format, {settings.ThousandSep, settings.IznosJednako});
+    } catch (const EKordavinaError &e) {
+        return Fail(e);
+    }
+    return 0;
+}
+
+int RunGrid(const QStringList &args)
+{
+    const auto a =
+        ParseArgs(QStringLiteral("grid"), args, {"--pdf", "--printer", "--format"}, false);
+    if (!a)
+        return 2;
+    try {
+        const TFieldFormats format = LoadFormat(*a);
+        TSettings settings;
+        LoadSettings(settings);
+        TZorPrinter printer;
+        ChoosePrinter(printer, *a, settings);
+        // The format editor prints on the paper the printer has; here that is
+        // the format's own, so that the grid covers the form it measures.
+        SetPaperSize(printer, format);
+        PrintGrid(printer, format);
+    } catch (const EKordavinaError &e) {
+        return Fail(e);
+    }
+    return 0;
+}
+
+int RunPreview(const QStringList &args)
+{
+    const auto a = ParseArgs(QStringLiteral("preview"), args, {"--marked", "--format"}, true);
+    if (!a)
+        return 2;
+    try {
+        const QList<TUpl> slips = LoadSlips(*a);
+        const TFieldFormats format = LoadFormat(*a);
+        TSettings settings;
+        LoadSettings(settings);
+        TZorPrinter printer;
+        ChoosePrinter(printer, *a, settings);
+        SetPaperSize(printer, format);
+        BeginSlipJob(printer, slips, format, {settings.ThousandSep, settings.IznosJednako});
+        printer.Preview();
+    } catch (const EKordavinaError &e) {
+        return Fail(e);
+    }
+    return 0;
+}
+
+} // namespace Cli
