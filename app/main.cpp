@@ -1,4 +1,7 @@
 #include "app/Cli.h"
+#include "core/Settings.h"
+#include "print/engine/ZorPrinters.h"
+#include "ui/main/Translations.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -39,6 +42,10 @@ int RunCommand(const Cli::Command &cmd, int argc, char **argv)
     }
     QCoreApplication::setOrganizationName(QStringLiteral("Orvinel"));
     QCoreApplication::setApplicationName(QStringLiteral("Kordavina"));
+    if (cmd.needs == Cli::Needs::Window) {
+        InstallTranslations(static_cast<QApplication &>(*app));
+        LoadInch();
+    }
     return cmd.run(args);
 }
 
@@ -47,6 +54,15 @@ int RunGui(int argc, char **argv, const QString &fileName)
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Orvinel"));
     QCoreApplication::setApplicationName(QStringLiteral("Kordavina"));
+    InstallTranslations(app);
+    // Screen millimetres are needed before the first window measures anything.
+    LoadInch();
+    // The one print job object, on the printer the user chose last time.
+    TZorPrinter printer;
+    TSettings settings;
+    LoadSettings(settings);
+    if (!settings.DefaultPrinter.isEmpty())
+        printer.SetPrinterName(settings.DefaultPrinter);
     QMainWindow w;
     w.setWindowTitle(fileName.isEmpty() ? QStringLiteral("Kordavina")
                                         : QStringLiteral("Kordavina - %1").arg(fileName));
