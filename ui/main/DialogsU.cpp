@@ -137,8 +137,12 @@ bool TOpenUplDialog::Execute()
 {
     Memo->clear();
     List->clear();
-    if (!m_fileName.isEmpty())
+    if (!m_fileName.isEmpty()) {
         selectFile(m_fileName);
+        // Selecting by name does not report a current change, so the panel
+        // would stay empty until the user clicked elsewhere.
+        DoSelectionChange(m_fileName);
+    }
     if (exec() != Accepted)
         return false;
     const QStringList files = selectedFiles();

@@ -280,14 +280,21 @@ private Q_SLOTS:
         QVERIFY(d.Execute());
         QCOMPARE(d.FileName(), m_three);
 
-        // The next use starts at it; cancelling keeps it.
+        // The next use starts at it, its preview already shown; cancelling keeps it.
         QStringList atStart;
+        QString notesAtStart;
+        int tilesAtStart = -1;
         QTimer::singleShot(0, &d, [&] {
             atStart = d.selectedFiles();
+            notesAtStart = d.Memo->toPlainText();
+            tilesAtStart = d.List->count();
             d.reject();
         });
         QVERIFY(!d.Execute());
         QCOMPARE(atStart, QStringList{m_three});
+        QCOMPARE(notesAtStart,
+                 QString(m_notes).replace(QLatin1String("\r\n"), QLatin1String("\n")));
+        QCOMPARE(tilesAtStart, int(m_slips.size()));
         QCOMPARE(d.FileName(), m_three);
     }
 
