@@ -123,6 +123,20 @@ QList<TUpl> LoadSlips(const TPrintArgs &a)
     return SlipsToPrint(*read.File, a.Marked);
 }
 
+// The settings and the printer the arguments choose, shared by the commands.
+struct TPrintContext
+{
+    TSettings Settings;
+    TZorPrinter Printer;
+
+    explicit TPrintContext(const TPrintArgs &a)
+    {
+        LoadSettings(Settings);
+        ChoosePrinter(Printer, a, Settings);
+    }
+    TAmountOptions Amount() const { return {Settings.ThousandSep, Settings.IznosJednako}; }
+};
+
 int Fail(const EKordavinaError &e)
 {
     Err(e.Message() + QLatin1Char('\n'));
@@ -140,11 +154,8 @@ int RunPrint(const QStringList &args)
     try {
         const QList<TUpl> slips = LoadSlips(*a);
         const TFieldFormats format = LoadFormat(*a);
-        TSettings settings;
-        LoadSettings(settings);
-        TZorPrinter printer;
-        ChoosePrinter(printer, *a, settings);
-        PrintSlips(printer, slips, format, {settings.ThousandSep, settings.IznosJednako});
+        TPrintContext print(*a);
+        PrintSlips(print.Printer, slips, format, print.Amount());
     } catch (const EKordavinaError &e) {
         return Fail(e);
     }
@@ -159,14 +170,11 @@ int RunGrid(const QStringList &args)
         return 2;
     try {
         const TFieldFormats format = LoadFormat(*a);
-        TSettings settings;
-        LoadSettings(settings);
-        TZorPrinter printer;
-        ChoosePrinter(printer, *a, settings);
+        TPrintContext print(*a);
         // The format editor prints on the paper the printer has; here that is
         // the format's own, so that the grid covers the form it measures.
-        SetPaperSize(printer, format);
-        PrintGrid(printer, format);
+        SetPaperSize(print.Printer, format);
+        PrintGrid(print.Printer, format);
     } catch (const EKordavinaError &e) {
         return Fail(e);
     }
@@ -181,13 +189,10 @@ int RunPreview(const QStringList &args)
     try {
         const QList<TUpl> slips = LoadSlips(*a);
         const TFieldFormats format = LoadFormat(*a);
-        TSettings settings;
-        LoadSettings(settings);
-        TZorPrinter printer;
-        ChoosePrinter(printer, *a, settings);
-        SetPaperSize(printer, format);
-        BeginSlipJob(printer, slips, format, {settings.ThousandSep, settings.IznosJednako});
-        printer.Preview();
+        TPrintContext print(*a);
+        SetPaperSize(print.Printer, format);
+        BeginSlipJob(print.Printer, slips, format, print.Amount());
+        print.Printer.Preview();
     } catch (const EKordavinaError &e) {
         return Fail(e);
     }
