@@ -1,4 +1,4 @@
-#include "RecordingDevice.h"
+#include "PaintRecorder.h"
 
 #include "core/Upl.h"
 #include "print/engine/ZorCanvas.h"
@@ -18,7 +18,7 @@ constexpr float ScaleAt600 = Dpi / 25.4f;
 // a printer with a small unprintable margin gives them.
 struct TPage
 {
-    TRecordingDevice Device{Dpi};
+    TRecordingDevice Device{Dpi, {4200, 2400}};
     QPainter Painter{&Device};
     TZorCanvas Canvas{&Painter};
     TPage(float offsetX = 0, float offsetY = 0)
@@ -27,25 +27,25 @@ struct TPage
         Canvas.OffsetX = offsetX;
         Canvas.OffsetY = offsetY;
     }
-    const QList<TRecordedText> &Texts() const { return Device.Engine.Texts; }
+    QList<TRecordedOp> Texts() const { return Device.Of(TRecordedOp::Text); }
     // Texts whose baseline lies on the writing line at top (mm), left to right.
-    QList<TRecordedText> TextsOnLine(float top) const
+    QList<TRecordedOp> TextsOnLine(float top) const
     {
-        QList<TRecordedText> out;
-        for (const TRecordedText &t : Texts()) {
-            const QFontMetrics m(t.Font);
-            const double bottomMm = (t.Origin.y() + m.descent()) / Canvas.Scale - Canvas.OffsetY;
+        QList<TRecordedOp> out;
+        for (const TRecordedOp &t : Texts()) {
+            const QFontMetrics m(t.font);
+            const double bottomMm = (t.baseline.y() + m.descent()) / Canvas.Scale - Canvas.OffsetY;
             if (qAbs(bottomMm - top) < 0.05)
                 out.append(t);
         }
-        std::sort(out.begin(), out.end(), [](const TRecordedText &a, const TRecordedText &b) {
-            return a.Origin.x() < b.Origin.x();
+        std::sort(out.begin(), out.end(), [](const TRecordedOp &a, const TRecordedOp &b) {
+            return a.baseline.x() < b.baseline.x();
         });
         return out;
     }
-    double CentreMm(const TRecordedText &t) const
+    double CentreMm(const TRecordedOp &t) const
     {
-        return (t.Origin.x() + t.Advance / 2) / Canvas.Scale - Canvas.OffsetX;
+        return (t.baseline.x() + t.advance / 2) / Canvas.Scale - Canvas.OffsetX;
     }
 };
 
@@ -200,7 +200,7 @@ private Q_SLOTS:
         const auto t = page.TextsOnLine(pos.Top);
         QCOMPARE(t.size(), 16); // the 17th and 18th characters are not printed
         for (int k = 0; k < 16; ++k) {
-            QCOMPARE(t[k].Text, QString(QStringLiteral("1234567890123456").at(k)));
+            QCOMPARE(t[k].text, QString(QStringLiteral("1234567890123456").at(k)));
             const double want = 98.0 + 65.0 / 16 * (k + 0.5);
             QVERIFY2(qAbs(page.CentreMm(t[k]) - want) < 0.05,
                      qPrintable(QStringLiteral("box %1: %2 mm").arg(k).arg(page.CentreMm(t[k]))));
@@ -218,8 +218,8 @@ private Q_SLOTS:
         SetPositionFont(page.Canvas, pos);
         DrawField(page.Canvas, QStringLiteral("Gjino"), 0, pos);
         QCOMPARE(page.Texts().size(), 1);
-        const TRecordedText &t = page.Texts().first();
-        QVERIFY(qAbs(t.Origin.x() / page.Canvas.Scale + 3.53 - 11.0) < 0.05);
+        const TRecordedOp t = page.Texts().first();
+        QVERIFY(qAbs(t.baseline.x() / page.Canvas.Scale + 3.53 - 11.0) < 0.05);
         QCOMPARE(page.TextsOnLine(17.5f).size(), 1);
     }
 
@@ -244,7 +244,7 @@ private Q_SLOTS:
         QCOMPARE(od.size(), 6);
         const int boxOf[6] = {0, 1, 3, 4, 6, 7};
         for (int i = 0; i < 6; ++i) {
-            QCOMPARE(od[i].Text, QString(QStringLiteral("010124").at(i)));
+            QCOMPARE(od[i].text, QString(QStringLiteral("010124").at(i)));
             QVERIFY(qAbs(page.CentreMm(od[i]) - (141.0 + 2.5 * (boxOf[i] + 0.5))) < 0.05);
         }
 
@@ -256,19 +256,19 @@ private Q_SLOTS:
         // Amount: right end at Left + Width, in the position's own font.
         const auto iznos = page.TextsOnLine(format[piIznos].Top);
         QCOMPARE(iznos.size(), 2); // the amount and the first line of the recipient
-        const TRecordedText &amount = iznos.last();
-        QCOMPARE(amount.Text, QStringLiteral("=4.567,50"));
-        QVERIFY(amount.Font.bold());
-        QCOMPARE(amount.Font.pixelSize(), qRound(12 * Dpi / 72.0));
-        QVERIFY(qAbs((amount.Origin.x() + amount.Advance) / page.Canvas.Scale - 141.0) < 0.05);
+        const TRecordedOp &amount = iznos.last();
+        QCOMPARE(amount.text, QStringLiteral("=4.567,50"));
+        QVERIFY(amount.font.bold());
+        QCOMPARE(amount.font.pixelSize(), qRound(12 * Dpi / 72.0));
+        QVERIFY(qAbs((amount.baseline.x() + amount.advance) / page.Canvas.Scale - 141.0) < 0.05);
 
         // Not urgent: nothing on the Hitno line.
         QVERIFY(page.TextsOnLine(format[piHitno].Top).isEmpty());
         // Sender: line 1 with its margin blank, lines 2 and 3 a blank alone.
         const auto pos1 = page.TextsOnLine(format[piPosiljalac1].Top);
         QCOMPARE(pos1.size(), 1);
-        QCOMPARE(pos1.first().Text, QStringLiteral(" Ivan Ivić"));
-        QCOMPARE(pos1.first().Font.pixelSize(), qRound(10 * Dpi / 72.0));
+        QCOMPARE(pos1.first().text, QStringLiteral(" Ivan Ivić"));
+        QCOMPARE(pos1.first().font.pixelSize(), qRound(10 * Dpi / 72.0));
     }
 
     void urgentMarkAndFontsPerPosition()
@@ -283,13 +283,13 @@ private Q_SLOTS:
         DrawSlip(page.Canvas, slip, format, {});
         const auto hitno = page.TextsOnLine(format[piHitno].Top);
         QCOMPARE(hitno.size(), 1);
-        QCOMPARE(hitno.first().Text, QStringLiteral("X"));
+        QCOMPARE(hitno.first().text, QStringLiteral("X"));
         QVERIFY(qAbs(page.CentreMm(hitno.first()) - 145.5) < 0.05);
         const auto line2 = page.TextsOnLine(format[piPosiljalac2].Top);
         QCOMPARE(line2.size(), 1);
-        QCOMPARE(line2.first().Font.pixelSize(), qRound(10 * Dpi / 72.0));
-        QCOMPARE(QFontInfo(line2.first().Font).fixedPitch(), true);
-        QVERIFY(page.Canvas.TextWidth(line2.first().Text) <= format[piPosiljalac2].Width);
+        QCOMPARE(line2.first().font.pixelSize(), qRound(10 * Dpi / 72.0));
+        QCOMPARE(QFontInfo(line2.first().font).fixedPitch(), true);
+        QVERIFY(page.Canvas.TextWidth(line2.first().text) <= format[piPosiljalac2].Width);
     }
 
     void gridPage_data()
@@ -311,7 +311,7 @@ private Q_SLOTS:
         QFETCH(int, gh);
         TPage page;
         DrawGridPage(page.Canvas, width, height);
-        const auto &lines = page.Device.Engine.Lines;
+        const auto &lines = page.Device.Of(TRecordedOp::Line);
         const auto &texts = page.Texts();
         if (gw < 10 || gh < 10) {
             QVERIFY(lines.isEmpty());
@@ -323,14 +323,14 @@ private Q_SLOTS:
         const double s = page.Canvas.Scale;
         const int thick = qRound(0.3 * s), thin = qRound(0.1 * s);
         int vertical = 0;
-        for (const TRecordedLine &l : lines) {
-            const bool isVertical = l.Line.x1() == l.Line.x2();
-            const double at = (isVertical ? l.Line.x1() : l.Line.y1()) / s;
+        for (const TRecordedOp &l : lines) {
+            const bool isVertical = l.line.x1() == l.line.x2();
+            const double at = (isVertical ? l.line.x1() : l.line.y1()) / s;
             const int n = qRound(at);
             QVERIFY(qAbs(at - n) < 0.03);
-            QCOMPARE(int(l.PenWidth), n % 5 == 0 ? thick : thin);
-            const double from = (isVertical ? l.Line.y1() : l.Line.x1()) / s;
-            const double to = (isVertical ? l.Line.y2() : l.Line.x2()) / s;
+            QCOMPARE(int(l.pen.widthF()), n % 5 == 0 ? thick : thin);
+            const double from = (isVertical ? l.line.y1() : l.line.x1()) / s;
+            const double to = (isVertical ? l.line.y2() : l.line.x2()) / s;
             QVERIFY(qAbs(from - (n % 10 == 0 ? 9 : 10)) < 0.03);
             QVERIFY(qAbs(to - (n % 10 == 0 ? (isVertical ? gh : gw) + 1 : (isVertical ? gh : gw))) <
                     0.03);
@@ -339,13 +339,13 @@ private Q_SLOTS:
         QCOMPARE(vertical, gw - 9);
         // Numbers: "10" centred over x = 10 mm, standing on y = 9 mm; row
         // numbers right-aligned to x = 9 mm.
-        const TRecordedText &first = texts.first();
-        QCOMPARE(first.Text, QStringLiteral("10"));
-        QVERIFY(qAbs((first.Origin.x() + first.Advance / 2) / s - 10) < 0.05);
-        QCOMPARE(first.Font.pixelSize(), qRound(8 * s * 25.4 / 72));
-        const TRecordedText &row = texts.at(gw / 10);
-        QCOMPARE(row.Text, QStringLiteral("10"));
-        QVERIFY(qAbs((row.Origin.x() + row.Advance) / s - 9) < 0.05);
+        const TRecordedOp &first = texts.first();
+        QCOMPARE(first.text, QStringLiteral("10"));
+        QVERIFY(qAbs((first.baseline.x() + first.advance / 2) / s - 10) < 0.05);
+        QCOMPARE(first.font.pixelSize(), qRound(8 * s * 25.4 / 72));
+        const TRecordedOp &row = texts.at(gw / 10);
+        QCOMPARE(row.text, QStringLiteral("10"));
+        QVERIFY(qAbs((row.baseline.x() + row.advance) / s - 9) < 0.05);
     }
 };
 

@@ -18,11 +18,12 @@
 struct TRecordedOp
 {
     enum Kind { Text, Line, Rect } kind = Text;
-    QString text;     // Text
-    QPointF baseline; // Text: start of the baseline
-    QFont font;       // Text
-    QLineF line;      // Line
-    QRectF rect;      // Rect
+    QString text;      // Text
+    QPointF baseline;  // Text: start of the baseline
+    qreal advance = 0; // Text: advance width
+    QFont font;        // Text
+    QLineF line;       // Line
+    QRectF rect;       // Rect
     QPen pen;
     QBrush brush;
     QRectF clip; // bounding rect of the clip, empty when none
@@ -62,6 +63,7 @@ public:
         op.kind = TRecordedOp::Text;
         op.text = ti.text();
         op.baseline = p;
+        op.advance = ti.width();
         op.font = ti.font();
         Add(op);
     }
