@@ -7,19 +7,22 @@
 
 namespace {
 
-bool IsBlank(QChar c) { return c == u' ' || c == u'\t'; }
+bool IsBlank(QChar c)
+{
+    return c == u' ' || c == u'\t';
+}
 
-QString TrimBlanks(QStringView s)
+} // namespace
+
+QStringView TrimBlanks(QStringView s)
 {
     qsizetype b = 0, e = s.size();
     while (b < e && IsBlank(s[b]))
         ++b;
     while (e > b && IsBlank(s[e - 1]))
         --e;
-    return s.mid(b, e - b).toString();
+    return s.mid(b, e - b);
 }
-
-} // namespace
 
 void TIniFile::Clear()
 {
@@ -58,16 +61,16 @@ void TIniFile::LoadFromBytes(const QByteArray &bytes)
         while (len > 0 && (raw[len - 1] == '\n' || raw[len - 1] == '\r'))
             --len;
         const QString text = Win1250::Decode(raw.constData(), len);
-        const QString trimmed = TrimBlanks(text);
+        const QStringView trimmed = TrimBlanks(text);
 
         if (trimmed.startsWith(u'[')) {
             qsizetype close = trimmed.indexOf(u']');
-            const QString name =
-                TrimBlanks(QStringView(trimmed).mid(1, close < 0 ? -1 : close - 1));
+            const QString name = TrimBlanks(trimmed.mid(1, close < 0 ? -1 : close - 1)).toString();
             Section s;
             s.headerRaw = raw;
             s.name = name;
-            m_sectionIndex.insert(Fold(name), m_sections.size()); // later duplicate: first wins below
+            // A later duplicate: the first wins below.
+            m_sectionIndex.insert(Fold(name), m_sections.size());
             m_sections.append(std::move(s));
             continue;
         }
@@ -77,8 +80,8 @@ void TIniFile::LoadFromBytes(const QByteArray &bytes)
         const qsizetype eq = trimmed.indexOf(u'=');
         if (eq > 0 && !trimmed.startsWith(u';')) {
             line.isKey = true;
-            line.key = TrimBlanks(QStringView(trimmed).left(eq));
-            line.value = TrimBlanks(QStringView(trimmed).mid(eq + 1));
+            line.key = TrimBlanks(trimmed.left(eq)).toString();
+            line.value = TrimBlanks(trimmed.mid(eq + 1)).toString();
         }
         if (m_sections.isEmpty())
             m_preamble.append(std::move(line));
@@ -174,7 +177,10 @@ QStringList TIniFile::Sections() const
     return names;
 }
 
-bool TIniFile::SectionExists(const QString &section) const { return FindSection(section) >= 0; }
+bool TIniFile::SectionExists(const QString &section) const
+{
+    return FindSection(section) >= 0;
+}
 
 QStringList TIniFile::Keys(const QString &section) const
 {

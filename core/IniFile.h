@@ -6,6 +6,10 @@
 #include <QString>
 #include <QStringList>
 
+// s without the blanks (spaces and tabs) at both ends, as profile files drop
+// them around keys and values.
+QStringView TrimBlanks(QStringView s);
+
 // A profile (INI) file held in memory: Windows-1250 text, sections and keys
 // matched without regard to letter case, order of sections and keys kept,
 // blanks around keys and values dropped on reading. Lines the program never

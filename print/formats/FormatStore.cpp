@@ -15,31 +15,22 @@ const QString DefaultKey = QStringLiteral("Default");
 const QString WidthKey = QStringLiteral("Width");
 const QString HeightKey = QStringLiteral("Height");
 
-bool IsBlank(QChar c)
-{
-    return c == u' ' || c == u'\t';
-}
-
 // A whole number in decimal with an optional sign; blanks around it are
 // allowed. Anything else, and anything outside the int range, is an error
 // naming the text as it stood.
 int StrToInt(QStringView text)
 {
-    qsizetype b = 0, e = text.size();
-    while (b < e && IsBlank(text[b]))
-        ++b;
-    while (e > b && IsBlank(text[e - 1]))
-        --e;
+    QStringView digits = TrimBlanks(text);
     bool negative = false;
-    if (b < e && (text[b] == u'-' || text[b] == u'+')) {
-        negative = text[b] == u'-';
-        ++b;
+    if (!digits.isEmpty() && (digits.front() == u'-' || digits.front() == u'+')) {
+        negative = digits.front() == u'-';
+        digits = digits.mid(1);
     }
-    if (b == e)
+    if (digits.isEmpty())
         throw EConvertError::NotAnInteger(text.toString());
     long long value = 0;
-    for (qsizetype i = b; i < e; ++i) {
-        const char16_t c = text[i].unicode();
+    for (const QChar ch : digits) {
+        const char16_t c = ch.unicode();
         if (c < u'0' || c > u'9')
             throw EConvertError::NotAnInteger(text.toString());
         value = value * 10 + (c - u'0');
