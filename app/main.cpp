@@ -42,10 +42,9 @@ int RunCommand(const Cli::Command &cmd, int argc, char **argv)
     }
     QCoreApplication::setOrganizationName(QStringLiteral("Orvinel"));
     QCoreApplication::setApplicationName(QStringLiteral("Kordavina"));
-    if (cmd.needs == Cli::Needs::Window) {
+    // A window command loads the settings itself, screen millimetres with them.
+    if (cmd.needs == Cli::Needs::Window)
         InstallTranslations(static_cast<QApplication &>(*app));
-        LoadInch();
-    }
     return cmd.run(args);
 }
 
@@ -55,12 +54,12 @@ int RunGui(int argc, char **argv, const QString &fileName)
     QCoreApplication::setOrganizationName(QStringLiteral("Orvinel"));
     QCoreApplication::setApplicationName(QStringLiteral("Kordavina"));
     InstallTranslations(app);
-    // Screen millimetres are needed before the first window measures anything.
-    LoadInch();
-    // The one print job object, on the printer the user chose last time.
-    TZorPrinter printer;
+    // Also sets the screen millimetres, needed before the first window
+    // measures anything.
     TSettings settings;
     LoadSettings(settings);
+    // The one print job object, on the printer the user chose last time.
+    TZorPrinter printer;
     if (!settings.DefaultPrinter.isEmpty())
         printer.SetPrinterName(settings.DefaultPrinter);
     QMainWindow w;
