@@ -17,7 +17,7 @@ bool g_settingsFileSet = false;
 const QString kDefaultPrinter = QStringLiteral("DefaultPrinter");
 const QString kInch = QStringLiteral("Inch");
 
-// The seven switches in the order they are written.
+// The switches in the order they are written.
 struct TSwitch
 {
     const char *name;
@@ -31,6 +31,7 @@ constexpr TSwitch kSwitches[] = {
     {"ErrOpstina", &TSettings::ErrOpstina},
     {"ThousandSep", &TSettings::ThousandSep},
     {"IznosJednako", &TSettings::IznosJednako},
+    {"ProvjeraRacuna", &TSettings::ProvjeraRacuna},
 };
 
 // Inch as stored, or the default when it is missing, not a number or not

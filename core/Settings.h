@@ -21,6 +21,7 @@ class QSettings;
 //                   bool    false  a code without a name may be left
 //   ThousandSep     bool    false  the printed amount has thousands separators
 //   IznosJednako    bool    false  the printed amount is preceded by "="
+//   ProvjeraRacuna  bool    true   marks beside accounts and ID numbers that fail their check
 //   Inch            int     254    ten times the millimetres one screen inch stands for
 struct TSettings
 {
@@ -32,6 +33,7 @@ struct TSettings
     bool ErrOpstina = false;
     bool ThousandSep = false;
     bool IznosJednako = false;
+    bool ProvjeraRacuna = true;
 
     friend bool operator==(const TSettings &, const TSettings &) = default;
 };

@@ -54,7 +54,7 @@ private Q_SLOTS:
         keys.sort();
         QCOMPARE(keys, QStringList({"AlignFields", "DefaultPrinter", "ErrOpstina",
                                     "ErrRacunPrimaoca", "ErrVrstaPrihoda", "ErrVrstaUplate", "Inch",
-                                    "IznosJednako", "ThousandSep"}));
+                                    "IznosJednako", "ProvjeraRacuna", "ThousandSep"}));
         QCOMPARE(raw.value("Inch").toString(), QStringLiteral("254"));
         QCOMPARE(raw.value("AlignFields").toString(), QStringLiteral("0"));
         QCOMPARE(raw.value("DefaultPrinter").toString(), QString());
