@@ -30,8 +30,8 @@ constexpr int FieldHeight = 19;
 constexpr int LeftX = 8;
 constexpr int LeftWidth = 185;
 constexpr int LabelX = 200;
-constexpr int LabelWidth = 104;
-constexpr int FieldX = 306;
+constexpr int LabelWidth = 120;
+constexpr int FieldX = 322;
 constexpr int ButtonWidth = 20;
 constexpr int RightGap = 8;
 constexpr int SheetHeight = RowStart + 15 * RowStep + 6;
@@ -131,7 +131,7 @@ void TMainForm::CreateEditor()
     TabSheet = new QWidget(central);
     TabSheet->setObjectName(QStringLiteral("TabSheet"));
     TabSheet->setFixedHeight(SheetHeight);
-    TabSheet->setMinimumHeight(SheetHeight);
+    TabSheet->installEventFilter(this);
     layout->addWidget(TabSheet);
     setCentralWidget(central);
     connect(FileTabs, &QTabBar::currentChanged, this, &TMainForm::FileTabsChange);
@@ -341,18 +341,18 @@ void TMainForm::LayoutWidths()
     for (QLabel *l : FLabels)
         place(l, LabelX, LabelWidth);
     const int longWidth = right - ButtonWidth - 2 - FieldX;
-    place(mRacunPosiljaoca, FieldX, 120);
-    place(spRacunPosiljaoca, FieldX + 122, ButtonWidth);
+    place(mRacunPosiljaoca, FieldX, 140);
+    place(spRacunPosiljaoca, FieldX + 142, ButtonWidth);
     place(mPosiljalac, FieldX, longWidth);
     place(spPosiljalac, right - ButtonWidth, ButtonWidth);
     place(mSvrha, FieldX, longWidth);
     place(spSvrha, right - ButtonWidth, ButtonWidth);
-    place(mRacunPrimaoca, FieldX, 120);
-    place(spRacunPrimaoca, FieldX + 122, ButtonWidth);
+    place(mRacunPrimaoca, FieldX, 140);
+    place(spRacunPrimaoca, FieldX + 142, ButtonWidth);
     place(mPrimalac, FieldX, longWidth);
     place(spPrimalac, right - ButtonWidth, ButtonWidth);
     place(mIznos, FieldX, 120);
-    place(mHitno, FieldX + 126, 70);
+    place(mHitno, FieldX + 128, 70);
     place(mBrojObveznika, FieldX, 100);
     place(mVrstaUplate, FieldX, 24);
     place(spVrstaUplate, FieldX + 26, ButtonWidth);
@@ -787,6 +787,8 @@ bool TMainForm::EditorKey(QWidget *control, QKeyEvent *key)
 
 bool TMainForm::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == TabSheet && event->type() == QEvent::Resize)
+        LayoutWidths();
     if (event->type() == QEvent::KeyPress) {
         auto *w = qobject_cast<QWidget *>(watched);
         if (w && FieldOf(w) >= 0)
