@@ -21,7 +21,10 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
+#include <QPushButton>
+#include <QSettings>
 #include <QStatusBar>
+#include <QSystemTrayIcon>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -102,6 +105,9 @@ private Q_SLOTS:
     void enablingFollowsTheFile();
     void printsToPdfAndCancels();
     void helpContexts();
+    void aboutWindow();
+    void hideKeepsTheWindowReachable();
+    void placementIsKeptAndWidthHasAFloor();
 
 private:
     std::unique_ptr<TMainForm> MakeForm(const QString &commandLine = QString());
@@ -742,6 +748,65 @@ void TestMainForm::helpContexts()
     QCOMPARE(help->Browser->source().toString(), QStringLiteral("qrc:/help/ctx17.html"));
     QVERIFY(help->Browser->toPlainText().contains(QStringLiteral("Napomene")));
     help->close();
+}
+
+void TestMainForm::aboutWindow()
+{
+    auto w = MakeForm();
+    QStringList seen;
+    QTimer::singleShot(0, w.get(), [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        seen << modal->windowTitle();
+        for (const QLabel *l : modal->findChildren<QLabel *>())
+            if (!l->text().isEmpty())
+                seen << l->text();
+        if (auto *close = modal->findChild<QPushButton *>(QStringLiteral("btnZatvori"))) {
+            seen << close->text();
+            QTest::keyClick(close, Qt::Key_Escape);
+        }
+    });
+    w->mnuHelpAbout->trigger();
+    QCOMPARE(seen, (QStringList{QStringLiteral("O programu"), QStringLiteral("Kordavina"),
+                                QStringLiteral("Verzija 3.3.2"), QStringLiteral("Zatvori")}));
+    // Its place is kept under its own name.
+    QVERIFY(OpenSettings()->contains(QStringLiteral("Forms/AboutForm/Top")));
+}
+
+void TestMainForm::hideKeepsTheWindowReachable()
+{
+    auto w = MakeForm();
+    QTest::mouseClick(w->ToolButton12, Qt::LeftButton);
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        QVERIFY(w->InTray);
+        QVERIFY(!w->isVisible());
+        w->RestoreFromTray();
+        QVERIFY(w->isVisible());
+        QVERIFY(!w->InTray);
+    } else {
+        // No notification area: minimised, never hidden out of reach.
+        QVERIFY(!w->InTray);
+        QVERIFY(w->isVisible());
+        QTRY_VERIFY(w->isMinimized());
+    }
+}
+
+void TestMainForm::placementIsKeptAndWidthHasAFloor()
+{
+    {
+        auto w = MakeForm();
+        w->resize(700, w->height());
+        w->move(40, 30);
+        QCOMPARE(w->minimumWidth(), MinClientWidth);
+        // The height follows the contents, not the user.
+        QCOMPARE(w->minimumHeight(), w->maximumHeight());
+    }
+    const auto settings = OpenSettings();
+    QCOMPARE(settings->value(QStringLiteral("Forms/MainForm/Width")).toInt(), 700);
+    QVERIFY(settings->contains(QStringLiteral("Forms/MainForm/Left")));
+    auto again = MakeForm();
+    QCOMPARE(again->width(), 700);
 }
 
 QTEST_MAIN(TestMainForm)
