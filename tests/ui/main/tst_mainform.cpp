@@ -149,7 +149,11 @@ std::unique_ptr<TMainForm> TestMainForm::MakeForm(const QString &commandLine)
     auto form = std::make_unique<TMainForm>(*m_data);
     form->ErrorSink = [this](const QString &m) { m_errors << m; };
     form->show();
-    QApplication::processEvents();
+    // Focus tests need the active window (a display without a window manager
+    // does not activate it by itself).
+    form->activateWindow();
+    if (!QTest::qWaitForWindowActive(form.get()))
+        qWarning("the main window did not become active");
     return form;
 }
 
