@@ -17,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTabBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QValidator>
@@ -564,6 +565,14 @@ void TMainForm::FillSlipList()
                     for (const QItemSelectionRange &r : selected)
                         for (int i = r.top(); i <= r.bottom() && i < f->Count(); ++i)
                             f->Uplatnice[i].Oznacena = true;
+                    // A click beside the lines unselects them all; the
+                    // editor would then write into no slip.
+                    if (!UplList->selectionModel()->hasSelection() && f->Count() > 0)
+                        QTimer::singleShot(0, this, [this] {
+                            if (UplList->selectionModel() &&
+                                !UplList->selectionModel()->hasSelection())
+                                FillSlipList();
+                        });
                     ShowCurrentSlip();
                     ScheduleUpdate();
                 });

@@ -289,6 +289,9 @@ void TMainForm::FileSaveAsAExecute()
     const QString remembered = file->File.FileName;
     const QDateTime rememberedTime = file->DiskTime;
     const qint64 rememberedSize = file->DiskSize;
+    // The dialog starts at the file's own name.
+    if (!NeverSaved(remembered))
+        g_lastSave = remembered;
     file->File.FileName.clear();
     if (!SaveFile(*file) || file->File.FileName.isEmpty()) {
         file->File.FileName = remembered;

@@ -268,7 +268,6 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    void changeEvent(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
@@ -318,6 +317,5 @@ private:
     QStringList FStartErrors;
     bool FSettingText = false; // a programmatic write, handled by its writer
     bool FShownOnce = false;
-    bool FClosing = false;
     int FFixedHeight = 0;
 };

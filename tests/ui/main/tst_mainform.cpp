@@ -273,6 +273,11 @@ void TestMainForm::severalMarkedSlipsShowEmptyFieldsAndMergedStates()
     QVERIFY(w->CurrentFile()->Snimljena); // showing and marking change nothing
     QCOMPARE(MarkedOpis(*w->CurrentFile()), QStringList{QStringLiteral("Slip 3")});
 
+    // Unselecting every line (a click beside them) marks the first slip again.
+    w->UplList->clearSelection();
+    QTRY_COMPARE(MarkedOpis(*w->CurrentFile()), QStringList{QStringLiteral("Slip 1")});
+    QCOMPARE(w->mPosiljalac->text(), QStringLiteral("Sender 1"));
+
     // "Označi sve" marks every slip.
     QTest::mouseClick(w->SpeedButton1, Qt::LeftButton);
     QCOMPARE(MarkedOpis(*w->CurrentFile()).size(), 3);
