@@ -7,6 +7,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -533,6 +534,15 @@ void TMainForm::DataChange(QWidget *control)
     }
 }
 
+void TMainForm::SetListModel(QAbstractItemModel *model)
+{
+    // The view makes a selection model for every model it is given and keeps
+    // the old ones; they would pile up with every switch of tabs.
+    QItemSelectionModel *old = UplList->selectionModel();
+    UplList->setModel(model);
+    delete old;
+}
+
 void TMainForm::FillSlipList()
 {
     Editing = false;
@@ -540,7 +550,7 @@ void TMainForm::FillSlipList()
     FSettingText = true;
     if (!open) {
         mNapomene->clear();
-        UplList->setModel(nullptr);
+        SetListModel(nullptr);
         FSettingText = false;
         return;
     }
@@ -551,7 +561,7 @@ void TMainForm::FillSlipList()
     FSettingText = false;
 
     if (UplList->model() != &open->Model) {
-        UplList->setModel(&open->Model);
+        SetListModel(&open->Model);
         connect(UplList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
                 [this](const QItemSelection &selected, const QItemSelection &deselected) {
                     if (!Editing)

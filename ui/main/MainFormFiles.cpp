@@ -237,7 +237,7 @@ void TMainForm::RemoveFile(int index)
     const int next = TabAfterClose(index, count);
     Editing = false;
     if (UplList->model() == &OpenFiles[index]->Model)
-        UplList->setModel(nullptr);
+        SetListModel(nullptr);
     {
         const QSignalBlocker block(FileTabs);
         FileTabs->removeTab(index);

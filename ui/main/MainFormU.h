@@ -12,6 +12,7 @@
 #include <optional>
 #include <vector>
 
+class QAbstractItemModel;
 class QAction;
 class QCheckBox;
 class QLabel;
@@ -285,6 +286,7 @@ private:
 
     // MainFormEditor.cpp
     void CreateEditor();
+    void SetListModel(QAbstractItemModel *model);
     void LayoutWidths();
     void ArrangeRows(const std::array<bool, EditorRowCount> &rowVisible);
     void ApplyFieldLooks(const TFieldLooks &looks);

@@ -14,6 +14,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -475,6 +476,11 @@ void TestMainForm::closingTabsActivatesNeighbour()
     auto w = MakeForm();
     w->NewFile();
     w->NewFile();
+    w->ActivateFile(1);
+    // Switching back and forth leaves one selection model behind the list.
+    for (int i = 0; i < 6; ++i)
+        w->ActivateFile(i % 3);
+    QCOMPARE(w->UplList->findChildren<QItemSelectionModel *>().size(), 1);
     w->ActivateFile(1);
     w->FileCloseA->trigger();
     QCOMPARE(w->FileTabs->currentIndex(), 1);
