@@ -107,6 +107,8 @@ private Q_SLOTS:
     void printsToPdfAndCancels();
     void helpContexts();
     void aboutWindow();
+    void saveAsKeepsNameWhenCancelledOrFailed();
+    void rejectedDefaultFileGivesOneSlip();
     void hideKeepsTheWindowReachable();
     void placementIsKeptAndWidthHasAFloor();
 
@@ -296,8 +298,9 @@ void TestMainForm::alignFieldsMovesRowsUp()
     const int gapped = w->mMjestoUplate->y();
     const int posiljalac = w->mPosiljalac->y();
     QVERIFY(w->spPosiljalac->isVisibleTo(w->TabSheet)); // its account is hidden
+    // The options dialog changes the setting and says so.
     m_data->Settings.AlignFields = true;
-    w->ShowCurrentSlip();
+    Q_EMIT w->SettingsChanged();
     QCOMPARE(w->mMjestoUplate->y(), gapped - 40);
     QCOMPARE(w->mPosiljalac->y(), posiljalac - 20);
     QCOMPARE(w->RowLabel(RowOf(efMjestoUplate))->y(), w->mMjestoUplate->y() + 3);
@@ -763,6 +766,54 @@ void TestMainForm::helpContexts()
     QCOMPARE(help->Browser->source().toString(), QStringLiteral("qrc:/help/ctx17.html"));
     QVERIFY(help->Browser->toPlainText().contains(QStringLiteral("Napomene")));
     help->close();
+}
+
+void TestMainForm::saveAsKeepsNameWhenCancelledOrFailed()
+{
+    TUplFile file = MakeFile(Path(QStringLiteral("k.upl")), 1, {0});
+    QVERIFY(WriteUplFile(file));
+    auto w = MakeForm(file.FileName);
+    QTest::keyClicks(w->mSvrha, QStringLiteral("x"));
+    std::optional<QString> answer;
+    int asked = 0;
+    w->FileChooser = [&](TMainForm::TFileChoice kind, const QString &) {
+        ++asked;
+        return kind == TMainForm::TFileChoice::SaveUpl ? answer : std::nullopt;
+    };
+    // Cancelled: the same name, still unsaved.
+    w->FileSaveAsA->trigger();
+    QCOMPARE(asked, 1);
+    QCOMPARE(w->CurrentFile()->FileName, file.FileName);
+    QVERIFY(!w->CurrentFile()->Snimljena);
+    // A folder that does not exist: the write fails, the name comes back.
+    answer = Path(QStringLiteral("nowhere/k2.upl"));
+    w->FileSaveAsA->trigger();
+    QCOMPARE(w->CurrentFile()->FileName, file.FileName);
+    QCOMPARE(m_errors.size(), 1);
+    QVERIFY(!w->CurrentFile()->Snimljena);
+    // Chosen and written: the new name, the tab follows, saved.
+    answer = Path(QStringLiteral("k2.upl"));
+    w->FileSaveAsA->trigger();
+    QCOMPARE(w->CurrentFile()->FileName, *answer);
+    QCOMPARE(w->FileTabs->tabText(0), QStringLiteral("k2"));
+    QVERIFY(w->CurrentFile()->Snimljena);
+    // A plain save of a named file asks nothing.
+    QTest::keyClicks(w->mSvrha, QStringLiteral("y"));
+    w->FileSaveA->trigger();
+    QCOMPARE(asked, 3);
+    QCOMPARE(ReadUplFile(*answer).File->Uplatnice.at(0).Svrha, QStringLiteral("xy"));
+}
+
+void TestMainForm::rejectedDefaultFileGivesOneSlip()
+{
+    QFile bad(ProgramFile(QStringLiteral("Default.upl")));
+    QVERIFY(bad.open(QIODevice::WriteOnly));
+    bad.write("Kordavina 3.3.2"); // cut short
+    bad.close();
+    auto w = MakeForm();
+    QCOMPARE(w->CurrentFile()->Count(), 1);
+    QCOMPARE(w->CurrentFile()->Uplatnice.at(0).Opis, QStringLiteral("Uplatnica"));
+    QCOMPARE(w->CurrentFile()->FileName, QStringLiteral("Datoteka1"));
 }
 
 void TestMainForm::aboutWindow()
