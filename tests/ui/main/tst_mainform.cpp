@@ -108,6 +108,7 @@ private Q_SLOTS:
     void printsToPdfAndCancels();
     void helpContexts();
     void aboutWindow();
+    void clickingASlipShowsItAndMovesOn();
     void copyKeyOutsideTextFieldsRunsTheCommand();
     void markedSlipsPrintOnTheCurrentPrinter();
     void saveAsKeepsNameWhenCancelledOrFailed();
@@ -883,6 +884,30 @@ void TestMainForm::markedSlipsPrintOnTheCurrentPrinter()
     QVERIFY(printed.contains(QStringLiteral("Sender 4")));
     QVERIFY(!printed.contains(QStringLiteral("Sender 1")));
     QVERIFY(!printed.contains(QStringLiteral("Sender 3")));
+}
+
+void TestMainForm::clickingASlipShowsItAndMovesOn()
+{
+    TUplFile file = MakeFile(Path(QStringLiteral("cl.upl")), 4, {0});
+    QVERIFY(WriteUplFile(file));
+    auto w = MakeForm(file.FileName);
+    QWidget *viewport = w->UplList->viewport();
+    const QRect third = w->UplList->visualRect(w->UplList->model()->index(2, 0));
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, third.center());
+    QCOMPARE(MarkedOpis(*w->CurrentFile()), QStringList{QStringLiteral("Slip 3")});
+    QCOMPARE(w->mPosiljalac->text(), QStringLiteral("Sender 3"));
+    QVERIFY(QApplication::focusWidget() != w->UplList);
+    w->UpdateActions();
+    QVERIFY(w->UplRenameA->isEnabled());
+    // Ctrl+click adds a line: two marked, empty fields, no rename.
+    const QRect first = w->UplList->visualRect(w->UplList->model()->index(0, 0));
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier, first.center());
+    QCOMPARE(MarkedOpis(*w->CurrentFile()),
+             (QStringList{QStringLiteral("Slip 1"), QStringLiteral("Slip 3")}));
+    QCOMPARE(w->mPosiljalac->text(), QString());
+    w->UpdateActions();
+    QVERIFY(!w->UplRenameA->isEnabled());
+    QVERIFY(w->CurrentFile()->Snimljena);
 }
 
 void TestMainForm::aboutWindow()
