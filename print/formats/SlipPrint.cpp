@@ -4,6 +4,8 @@
 #include "print/engine/ZorCanvas.h"
 #include "print/engine/ZorPrinters.h"
 
+#include <QPainter>
+
 #include <cmath>
 
 #ifdef __GLIBC__
@@ -57,13 +59,39 @@ void SetPaperSize(TZorPrinter &printer, const TFieldFormats &format)
     printer.SetPaperSize(width, height);
 }
 
-TZorCanvas PageCanvas(TZorPrinter &printer)
+TZorCanvas PageCanvas(TZorPrinter &printer, const TPrintCorrection &correction)
 {
     TZorCanvas canvas(printer.Canvas());
     canvas.Scale = printer.PixelsPerMM();
     canvas.OffsetX = -printer.LeftOffset();
     canvas.OffsetY = -printer.TopOffset();
+    // The printer's own error, taken out on the page's surface: every line,
+    // text and font after this lands corrected.
+    if (!correction.IsIdentity())
+        canvas.Canvas->setWorldTransform(CorrectionTransform(correction, canvas.Scale,
+                                                             printer.LeftOffset(),
+                                                             printer.TopOffset()),
+                                         true);
     return canvas;
+}
+
+namespace {
+const char *const CorrectionForProperty = "kordavinaCorrectionFor";
+}
+
+TPrintCorrection JobCorrection(const TZorPrinter &printer)
+{
+    const QString named = printer.property(CorrectionForProperty).toString();
+    if (!named.isEmpty())
+        return ReadPrintCorrection(named);
+    if (printer.IsPdfOutput())
+        return {};
+    return ReadPrintCorrection(printer.PrinterName());
+}
+
+void SetCorrectionFor(TZorPrinter &printer, const QString &printerName)
+{
+    printer.setProperty(CorrectionForProperty, printerName);
 }
 
 void BeginSlipJob(TZorPrinter &printer, const QList<TUpl> &slips, const TFieldFormats &format,
@@ -72,11 +100,12 @@ void BeginSlipJob(TZorPrinter &printer, const QList<TUpl> &slips, const TFieldFo
     KeepFreedMemory();
     printer.BeginDoc();
     printer.SetTitle(SlipJobTitle());
+    const TPrintCorrection correction = JobCorrection(printer);
     bool drawn = false;
     for (const TUpl &slip : slips) {
         if (drawn)
             printer.NewPage();
-        TZorCanvas canvas = PageCanvas(printer);
+        TZorCanvas canvas = PageCanvas(printer, correction);
         DrawSlip(canvas, slip, format, amount);
         drawn = true;
     }
@@ -95,7 +124,7 @@ void BeginGridJob(TZorPrinter &printer, const TFieldFormats &format)
     KeepFreedMemory();
     printer.BeginDoc();
     printer.SetTitle(GridJobTitle());
-    TZorCanvas canvas = PageCanvas(printer);
+    TZorCanvas canvas = PageCanvas(printer, JobCorrection(printer));
     DrawGridPage(canvas, format.Width, format.Height);
 }
 

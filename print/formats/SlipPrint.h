@@ -1,6 +1,7 @@
 #pragma once
 
 #include "print/formats/FieldFormat.h"
+#include "print/formats/PrintCorrection.h"
 #include "print/formats/SlipRender.h"
 
 #include <QList>
@@ -23,8 +24,17 @@ QList<TUpl> SlipsToPrint(const TUplFile &file, bool markedOnly);
 void SetPaperSize(TZorPrinter &printer, const TFieldFormats &format);
 
 // A millimetre canvas on the printer's open page: coordinates from the
-// physical top-left corner of the sheet, as the formats give them.
-TZorCanvas PageCanvas(TZorPrinter &printer);
+// physical top-left corner of the sheet, as the formats give them. With a
+// correction, everything drawn lands shifted and scaled by it.
+TZorCanvas PageCanvas(TZorPrinter &printer, const TPrintCorrection &correction = {});
+
+// The correction a job on this printer gets: the stored one of the printer
+// by its name, none for PDF output, or that of the printer named by
+// SetCorrectionFor (also for PDF output).
+TPrintCorrection JobCorrection(const TZorPrinter &printer);
+// Jobs on this printer object take the correction stored for printerName
+// (empty: back to the printer's own).
+void SetCorrectionFor(TZorPrinter &printer, const QString &printerName);
 
 // Opens a job titled "Kordavina" and draws one slip per page, in the order
 // given. Without slips the job holds one empty page. The job stays open: the
