@@ -85,6 +85,7 @@ TFormatsBoard::TFormatsBoard(TPositionsDocument &doc, QWidget *parent)
         line->setObjectName(QStringLiteral("ln") + QLatin1String(DefaultPositions()[i].Key));
         line->setAccessibleName(QString::fromUtf8(DefaultPositions()[i].Caption));
         line->SetCaption(QString::fromUtf8(DefaultPositions()[i].Caption));
+        line->setToolTip(line->Caption());
         connect(line, &TUplLine::LineMouseDown, this, &TFormatsBoard::UplLineMouseDown);
         connect(line, &TUplLine::LineMouseMove, this, &TFormatsBoard::UplLineMouseMove);
         connect(line, &TUplLine::LineMouseUp, this, &TFormatsBoard::UplLineMouseUp);
@@ -119,6 +120,9 @@ void TFormatsBoard::SetSlip(const std::optional<TUpl> &slip, const TAmountOption
 {
     FSlip = slip;
     FAmount = amount;
+    // The slip's own text takes the captions' place; they stay as tool tips.
+    for (TUplLine *line : FLines)
+        line->CaptionLabel()->setVisible(!FSlip);
     UplPanel->update();
 }
 

@@ -50,7 +50,7 @@ public:
     // Messages go through here; tests replace it.
     static void (*ShowMessage)(QWidget *parent, const QString &text);
 
-protected:
+    // "Potvrdi": stores, and closes only when that worked.
     void accept() override;
 
 private:
