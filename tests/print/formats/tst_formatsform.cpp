@@ -10,6 +10,7 @@
 #include "print/formats/FormatsBoardU.h"
 #include "print/formats/FormatsFormU.h"
 #include "print/formats/PrintCorrectionFormU.h"
+#include "print/formats/SlipPrint.h"
 #include "print/formats/UplLineU.h"
 #include "ui/main/ConfirmFormU.h"
 #include "ui/main/ProgramData.h"
@@ -20,6 +21,8 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QPainter>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -501,6 +504,33 @@ private Q_SLOTS:
                  QStringLiteral("Želite li štampati mrežu za podešavanje"));
         QVERIFY(m_form->Messages.isEmpty());
         QVERIFY(QFileInfo(pdf).size() > 0);
+    }
+
+    void correctionFollowsThePrinter()
+    {
+        const QStringList printers = QPrinterInfo::availablePrinterNames();
+        if (printers.isEmpty())
+            QSKIP("no printer installed");
+        const QString name = printers.first();
+        const TPrintCorrection c{0.7, -0.4, 99.5, 100.5};
+        QVERIFY(WritePrintCorrection(name, c));
+        TZorPrinter printer;
+        QVERIFY(printer.SetPrinterName(name));
+        QCOMPARE(JobCorrection(printer), c);
+        // Every page of a slip job is drawn through it, on top of what the
+        // page already has.
+        TUplFile file;
+        file.AddSlip(TFormatsForm::SampleSlip());
+        file.AddSlip(TFormatsForm::SampleSlip());
+        BeginSlipJob(printer, file.Uplatnice, TFieldFormats(), {});
+        const QTransform expected = CorrectionTransform(c, printer.PixelsPerMM(),
+                                                        printer.LeftOffset(), printer.TopOffset());
+        QCOMPARE(printer.Canvas()->worldTransform(), expected);
+        // A PDF gets none, unless asked for by the printer's name.
+        printer.SetPdfOutput(m_dir->filePath("x.pdf"));
+        QCOMPARE(JobCorrection(printer), TPrintCorrection());
+        SetCorrectionFor(printer, name);
+        QCOMPARE(JobCorrection(printer), c);
     }
 
     void correctionWorkedOutAndStored()
