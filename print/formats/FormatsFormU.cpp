@@ -471,7 +471,7 @@ void TFormatsForm::btnGridClick()
         TConfirmResult::Yes)
         return;
     try {
-        TZorPrinter *printer = ZorPrinter();
+        TZorPrinter *printer = FPrinter ? FPrinter : ZorPrinter();
         if (!printer)
             throw EKordavinaError(QStringLiteral("No printer is installed."));
         // The paper stays as the printer has it.

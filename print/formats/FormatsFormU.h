@@ -38,6 +38,9 @@ public:
     // Where "Prikaži uplatnicu" takes its slip from: the main window's current
     // slip; a sample slip with every field filled when it gives none.
     void SetSlipSource(std::function<std::optional<TUpl>()> source);
+    // The print job object the grid goes to (the program's ZorPrinter() when
+    // none is given).
+    void SetPrinter(class TZorPrinter *printer) { FPrinter = printer; }
     // Before the program ends: asks whether to store unsaved positions. False
     // when the user cancels (the program should go on).
     bool QueryEnd();
@@ -120,5 +123,5 @@ private:
     QString FShown;        // the format whose positions are shown
     QFont FLastAllFont{QStringLiteral("Arial"), 10};
     std::function<std::optional<TUpl>()> FSlipSource;
-    bool FSwitching = false;
+    class TZorPrinter *FPrinter = nullptr;
 };

@@ -94,21 +94,26 @@ void SetCorrectionFor(TZorPrinter &printer, const QString &printerName)
     printer.setProperty(CorrectionForProperty, printerName);
 }
 
-void BeginSlipJob(TZorPrinter &printer, const QList<TUpl> &slips, const TFieldFormats &format,
-                  const TAmountOptions &amount)
+bool BeginSlipJob(TZorPrinter &printer, const QList<TUpl> &slips, const TFieldFormats &format,
+                  const TAmountOptions &amount, const TPageDrawn &pageDrawn)
 {
     KeepFreedMemory();
     printer.BeginDoc();
     printer.SetTitle(SlipJobTitle());
     const TPrintCorrection correction = JobCorrection(printer);
     bool drawn = false;
+    int pages = 0;
     for (const TUpl &slip : slips) {
         if (drawn)
             printer.NewPage();
         TZorCanvas canvas = PageCanvas(printer, correction);
         DrawSlip(canvas, slip, format, amount);
         drawn = true;
+        ++pages;
+        if (pageDrawn && !pageDrawn(pages))
+            return false;
     }
+    return true;
 }
 
 void PrintSlips(TZorPrinter &printer, const QList<TUpl> &slips, const TFieldFormats &format,
