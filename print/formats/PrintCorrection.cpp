@@ -3,6 +3,7 @@
 #include "core/Rounding.h"
 #include "core/Settings.h"
 
+#include <QMutex>
 #include <QSettings>
 #include <QUrl>
 
@@ -134,13 +135,48 @@ QStringList CorrectedPrinters(QSettings &store)
     return names;
 }
 
+namespace {
+
+// Every page of a job asks for its printer's correction; the settings store
+// is read once per printer and settings file, and again after a write.
+struct TCorrectionCache
+{
+    QMutex Lock;
+    bool Valid = false;
+    QString File;
+    QString Printer;
+    TPrintCorrection Value;
+};
+
+TCorrectionCache &Cache()
+{
+    static TCorrectionCache cache;
+    return cache;
+}
+
+} // namespace
+
 TPrintCorrection ReadPrintCorrection(const QString &printer)
 {
-    return ReadPrintCorrection(*OpenSettings(), printer);
+    TCorrectionCache &cache = Cache();
+    const QMutexLocker lock(&cache.Lock);
+    const QString file = SettingsFile();
+    if (!cache.Valid || cache.File != file || cache.Printer != printer) {
+        cache.Value = ReadPrintCorrection(*OpenSettings(), printer);
+        cache.File = file;
+        cache.Printer = printer;
+        cache.Valid = true;
+    }
+    return cache.Value;
 }
 
 bool WritePrintCorrection(const QString &printer, const TPrintCorrection &c)
 {
+    {
+        TCorrectionCache &cache = Cache();
+        const QMutexLocker lock(&cache.Lock);
+        cache.Valid = false;
+    }
     const auto store = OpenSettings();
     WritePrintCorrection(*store, printer, c);
     store->sync();

@@ -59,39 +59,21 @@ void SetPaperSize(TZorPrinter &printer, const TFieldFormats &format)
     printer.SetPaperSize(width, height);
 }
 
-TZorCanvas PageCanvas(TZorPrinter &printer, const TPrintCorrection &correction)
+TZorCanvas PageCanvas(TZorPrinter &printer)
 {
     TZorCanvas canvas(printer.Canvas());
     canvas.Scale = printer.PixelsPerMM();
     canvas.OffsetX = -printer.LeftOffset();
     canvas.OffsetY = -printer.TopOffset();
     // The printer's own error, taken out on the page's surface: every line,
-    // text and font after this lands corrected.
-    if (!correction.IsIdentity())
+    // text and font drawn after this lands corrected.
+    const TPrintCorrection correction = JobCorrection(printer);
+    if (canvas.Canvas && !correction.IsIdentity())
         canvas.Canvas->setWorldTransform(CorrectionTransform(correction, canvas.Scale,
                                                              printer.LeftOffset(),
                                                              printer.TopOffset()),
                                          true);
     return canvas;
-}
-
-namespace {
-const char *const CorrectionForProperty = "kordavinaCorrectionFor";
-}
-
-TPrintCorrection JobCorrection(const TZorPrinter &printer)
-{
-    const QString named = printer.property(CorrectionForProperty).toString();
-    if (!named.isEmpty())
-        return ReadPrintCorrection(named);
-    if (printer.IsPdfOutput())
-        return {};
-    return ReadPrintCorrection(printer.PrinterName());
-}
-
-void SetCorrectionFor(TZorPrinter &printer, const QString &printerName)
-{
-    printer.setProperty(CorrectionForProperty, printerName);
 }
 
 bool BeginSlipJob(TZorPrinter &printer, const QList<TUpl> &slips, const TFieldFormats &format,
@@ -100,13 +82,12 @@ bool BeginSlipJob(TZorPrinter &printer, const QList<TUpl> &slips, const TFieldFo
     KeepFreedMemory();
     printer.BeginDoc();
     printer.SetTitle(SlipJobTitle());
-    const TPrintCorrection correction = JobCorrection(printer);
     bool drawn = false;
     int pages = 0;
     for (const TUpl &slip : slips) {
         if (drawn)
             printer.NewPage();
-        TZorCanvas canvas = PageCanvas(printer, correction);
+        TZorCanvas canvas = PageCanvas(printer);
         DrawSlip(canvas, slip, format, amount);
         drawn = true;
         ++pages;
@@ -129,7 +110,7 @@ void BeginGridJob(TZorPrinter &printer, const TFieldFormats &format)
     KeepFreedMemory();
     printer.BeginDoc();
     printer.SetTitle(GridJobTitle());
-    TZorCanvas canvas = PageCanvas(printer, JobCorrection(printer));
+    TZorCanvas canvas = PageCanvas(printer);
     DrawGridPage(canvas, format.Width, format.Height);
 }
 
@@ -137,4 +118,23 @@ void PrintGrid(TZorPrinter &printer, const TFieldFormats &format)
 {
     BeginGridJob(printer, format);
     printer.EndDoc(false);
+}
+
+namespace {
+const char *const CorrectionForProperty = "kordavinaCorrectionFor";
+}
+
+TPrintCorrection JobCorrection(const TZorPrinter &printer)
+{
+    const QString named = printer.property(CorrectionForProperty).toString();
+    if (!named.isEmpty())
+        return ReadPrintCorrection(named);
+    if (printer.IsPdfOutput())
+        return {};
+    return ReadPrintCorrection(printer.PrinterName());
+}
+
+void SetCorrectionFor(TZorPrinter &printer, const QString &printerName)
+{
+    printer.setProperty(CorrectionForProperty, printerName);
 }

@@ -26,9 +26,10 @@ QList<TUpl> SlipsToPrint(const TUplFile &file, bool markedOnly);
 void SetPaperSize(TZorPrinter &printer, const TFieldFormats &format);
 
 // A millimetre canvas on the printer's open page: coordinates from the
-// physical top-left corner of the sheet, as the formats give them. With a
-// correction, everything drawn lands shifted and scaled by it.
-TZorCanvas PageCanvas(TZorPrinter &printer, const TPrintCorrection &correction = {});
+// physical top-left corner of the sheet, as the formats give them. The
+// printer's correction (JobCorrection) is set on the page's painter: whatever
+// is drawn on it lands shifted and scaled by that.
+TZorCanvas PageCanvas(TZorPrinter &printer);
 
 // The correction a job on this printer gets: the stored one of the printer
 // by its name, none for PDF output, or that of the printer named by
