@@ -383,6 +383,15 @@ bool TFormatsBoard::eventFilter(QObject *watched, QEvent *event)
 
 void TFormatsBoard::keyPressEvent(QKeyEvent *event)
 {
+    const int key = event->key();
+    const bool arrow =
+        key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down;
+    if (FSelected < 0 && FHasFormat && (arrow || key == Qt::Key_Home)) {
+        // From the keyboard, the first key picks the first line.
+        SelectLine(0);
+        event->accept();
+        return;
+    }
     if (FSelected < 0 || !FHasFormat) {
         QWidget::keyPressEvent(event);
         return;

@@ -193,6 +193,21 @@ void TFormatsForm::CreateToolBar()
     btnRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence::Redo});
     ToolBar->addAction(btnUndo);
     ToolBar->addAction(btnRedo);
+
+    // Keyboard access to the commands used most; the hint names the keys.
+    const QList<std::pair<QAction *, QKeySequence>> keys{
+        {btnAdd, QKeySequence(Qt::CTRL | Qt::Key_N)},
+        {mTenth, QKeySequence(Qt::CTRL | Qt::Key_T)},
+        {btnGrid, QKeySequence(Qt::CTRL | Qt::Key_P)},
+        {btnFont, QKeySequence(Qt::CTRL | Qt::Key_F)},
+        {mShowSlip, QKeySequence(Qt::CTRL | Qt::Key_U)}};
+    for (const auto &[action, key] : keys)
+        action->setShortcut(key);
+    for (QAction *a : ToolBar->actions())
+        if (!a->shortcut().isEmpty())
+            a->setToolTip(
+                QStringLiteral("%1 (%2)").arg(a->statusTip().isEmpty() ? a->text() : a->statusTip(),
+                                              a->shortcut().toString(QKeySequence::NativeText)));
     for (QAction *a : {btnUndo, btnRedo})
         if (QWidget *button = ToolBar->widgetForAction(a))
             button->setAccessibleName(a == btnUndo ? QStringLiteral("Poništi")

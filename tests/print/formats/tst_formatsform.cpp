@@ -4,6 +4,7 @@
 
 #include "core/Conversions.h"
 #include "core/Settings.h"
+#include "print/engine/ZorCanvas.h"
 #include "print/engine/ZorPrinters.h"
 #include "print/formats/AddEditPositionsFormU.h"
 #include "print/formats/FormatEditMath.h"
@@ -315,8 +316,11 @@ private Q_SLOTS:
     void keyboardMovesAndWalksTheLines()
     {
         Open({{"Standard", TFieldFormats()}});
-        Board()->SelectLine(piHitno); // 143, 44.2
         Board()->setFocus();
+        QTest::keyClick(Board(), Qt::Key_Down); // the first key picks a line, moves none
+        QCOMPARE(Board()->SelectedIndex(), 0);
+        QCOMPARE(m_form->Document().Format(), TFieldFormats());
+        Board()->SelectLine(piHitno); // 143, 44.2
         QTest::keyClick(Board(), Qt::Key_Right);
         QTest::keyClick(Board(), Qt::Key_Right);
         QTest::keyClick(Board(), Qt::Key_Up, Qt::ShiftModifier);
@@ -517,15 +521,15 @@ private Q_SLOTS:
         TZorPrinter printer;
         QVERIFY(printer.SetPrinterName(name));
         QCOMPARE(JobCorrection(printer), c);
-        // Every page of a slip job is drawn through it, on top of what the
-        // page already has.
-        TUplFile file;
-        file.AddSlip(TFormatsForm::SampleSlip());
-        file.AddSlip(TFormatsForm::SampleSlip());
-        BeginSlipJob(printer, file.Uplatnice, TFieldFormats(), {});
-        const QTransform expected = CorrectionTransform(c, printer.PixelsPerMM(),
-                                                        printer.LeftOffset(), printer.TopOffset());
-        QCOMPARE(printer.Canvas()->worldTransform(), expected);
+        // A page's millimetre canvas draws through it, on top of what the
+        // page's painter already has.
+        printer.BeginDoc();
+        const QTransform before = printer.Canvas()->worldTransform();
+        const TZorCanvas canvas = PageCanvas(printer);
+        QCOMPARE(canvas.Canvas->worldTransform(),
+                 CorrectionTransform(c, printer.PixelsPerMM(), printer.LeftOffset(),
+                                     printer.TopOffset()) *
+                     before);
         // A PDF gets none, unless asked for by the printer's name.
         printer.SetPdfOutput(m_dir->filePath("x.pdf"));
         QCOMPARE(JobCorrection(printer), TPrintCorrection());
