@@ -79,6 +79,14 @@ TMainForm::TMainForm(TProgramData &data, QWidget *parent) : QMainWindow(parent),
     Editing = true;
     SelectPrinter();
 
+    // The options may change the printer, the rows' arrangement and the
+    // screen millimetres.
+    connect(this, &TMainForm::SettingsChanged, this, [this] {
+        SelectPrinter();
+        ShowCurrentSlip();
+        ScheduleUpdate();
+    });
+
     InitSlipCommands();
     InitCatalogueWindows();
     InitFormatEditor();
