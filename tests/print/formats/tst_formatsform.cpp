@@ -217,6 +217,30 @@ private Q_SLOTS:
         QVERIFY(!dialog.btnOK->isEnabled());
     }
 
+    void sizeChangeScalesOnRequestAndUndoes()
+    {
+        Open({{"Standard", TFieldFormats()}});
+        // Only the height: nothing to ask, the positions stay.
+        m_form->FormatAnswers = {{"Standard", 176, 120}};
+        m_form->btnSize->trigger();
+        QCOMPARE(m_form->AskedWithNames, QStringList{"Standard"});
+        QCOMPARE(m_form->Document().Format().Height, 120.0);
+        QCOMPARE(m_form->Document().Position(piIznos), TFieldFormats()[piIznos]);
+        QCOMPARE(Panel().height(), MmToPixels(0, 120, 96));
+        // Twice as wide, positions scaled on "Da".
+        m_form->FormatAnswers = {{"Standard", 352, 120}};
+        TConfirmForm::QueueAnswer(TConfirmResult::Yes);
+        m_form->btnSize->trigger();
+        QCOMPARE(m_form->Document().Position(piIznos).Left, 178.0f);
+        QCOMPARE(m_form->Document().Position(piIznos).Top, 85.0f);
+        QVERIFY(!m_form->Saved());
+        m_form->btnUndo->trigger();
+        m_form->btnUndo->trigger();
+        QCOMPARE(m_form->Document().Format(), TFieldFormats());
+        QCOMPARE(Panel().size(), QSize(MmToPixels(0, 176, 96), MmToPixels(0, 100, 96)));
+        QVERIFY(m_form->Saved());
+    }
+
     void fineDragIsATenthPerPixel_data()
     {
         QTest::addColumn<double>("dpi");
