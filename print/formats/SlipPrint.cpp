@@ -59,6 +59,28 @@ void SetPaperSize(TZorPrinter &printer, const TFieldFormats &format)
     printer.SetPaperSize(width, height);
 }
 
+namespace {
+
+// Sets the correction on top of what the painter has. A painter that lives on
+// from page to page (drawing straight onto a printer) keeps its transform, so
+// asking again for the same painter replaces the correction set before
+// instead of applying it twice.
+void ApplyCorrection(TZorPrinter &printer, QPainter &painter, const QTransform &correction)
+{
+    const auto same = printer.property("kordavinaCorrectedPainter").value<quintptr>() ==
+                          reinterpret_cast<quintptr>(&painter) &&
+                      printer.property("kordavinaCorrectedTransform").value<QTransform>() ==
+                          painter.worldTransform();
+    const QTransform base = same ? printer.property("kordavinaCorrectionBase").value<QTransform>()
+                                 : painter.worldTransform();
+    painter.setWorldTransform(correction * base);
+    printer.setProperty("kordavinaCorrectedPainter", reinterpret_cast<quintptr>(&painter));
+    printer.setProperty("kordavinaCorrectionBase", base);
+    printer.setProperty("kordavinaCorrectedTransform", painter.worldTransform());
+}
+
+} // namespace
+
 TZorCanvas PageCanvas(TZorPrinter &printer)
 {
     TZorCanvas canvas(printer.Canvas());
@@ -69,10 +91,9 @@ TZorCanvas PageCanvas(TZorPrinter &printer)
     // text and font drawn after this lands corrected.
     const TPrintCorrection correction = JobCorrection(printer);
     if (canvas.Canvas && !correction.IsIdentity())
-        canvas.Canvas->setWorldTransform(CorrectionTransform(correction, canvas.Scale,
-                                                             printer.LeftOffset(),
-                                                             printer.TopOffset()),
-                                         true);
+        ApplyCorrection(printer, *canvas.Canvas,
+                        CorrectionTransform(correction, canvas.Scale, printer.LeftOffset(),
+                                            printer.TopOffset()));
     return canvas;
 }
 

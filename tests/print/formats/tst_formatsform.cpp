@@ -554,6 +554,12 @@ private Q_SLOTS:
                  CorrectionTransform(c, printer.PixelsPerMM(), printer.LeftOffset(),
                                      printer.TopOffset()) *
                      before);
+        // Asked again for the same page, it is not applied twice; the next
+        // page (a new painter) gets it once.
+        const QTransform corrected = canvas.Canvas->worldTransform();
+        QCOMPARE(PageCanvas(printer).Canvas->worldTransform(), corrected);
+        printer.NewPage();
+        QCOMPARE(PageCanvas(printer).Canvas->worldTransform(), corrected);
         // A PDF gets none, unless asked for by the printer's name.
         printer.SetPdfOutput(m_dir->filePath("x.pdf"));
         QCOMPARE(JobCorrection(printer), TPrintCorrection());
