@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -91,6 +92,13 @@ private Q_SLOTS:
         QVERIFY(main.close()); // the new, unchanged slip file asks nothing
         QCOMPARE(TConfirmForm::QueuedAnswers(), 0);
         QCOMPARE(data.Formats.ReadFormat("Standard")[piIznos].Left, 100.0f);
+        // And Formats.ini holds it once the program has written its data.
+        QVERIFY(SaveProgramData(data));
+        QFile ini(ProgramFile(QStringLiteral("Formats.ini")));
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        const QByteArray text = ini.readAll();
+        QVERIFY2(text.contains("\r\nIznos=1000;400;520;Arial;10;\r\n"), text.constData());
+        QVERIFY(text.contains("[]\r\nDefault=Standard\r\n"));
     }
 };
 
