@@ -357,7 +357,16 @@ void TFormatsForm::btnRefreshClick()
     const QString name = SelectedName();
     if (name.isEmpty())
         return;
-    LoadFormat(name);
+    // The stored positions come back; the ones dropped stay in the history.
+    TFieldFormats defaults = FDoc.Format();
+    defaults.Width = 176;
+    defaults.Height = 100;
+    try {
+        FStored = Store().ReadFormat(name, defaults);
+        FDoc.Revert(FStored);
+    } catch (const EKordavinaError &e) {
+        ShowError(e.Message());
+    }
     FBoard->UpdateMarks();
     UpdateActions();
 }

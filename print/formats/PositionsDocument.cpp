@@ -82,6 +82,12 @@ void TPositionsDocument::Resize(double width, double height, double factor)
         Push(new TResizeCommand(*this, after));
 }
 
+void TPositionsDocument::Revert(const TFieldFormats &stored)
+{
+    if (stored != m_format)
+        Push(new TRevertCommand(*this, stored));
+}
+
 // --- Commands -------------------------------------------------------------------
 
 TPositionsCommand::TPositionsCommand(TPositionsDocument &doc, const TFieldFormats &after,
@@ -151,4 +157,8 @@ TFontCommand::TFontCommand(TPositionsDocument &doc, const TFieldFormats &after, 
 
 TResizeCommand::TResizeCommand(TPositionsDocument &doc, const TFieldFormats &after)
     : TPositionsCommand(doc, after, QStringLiteral("Veličina formata"))
+{}
+
+TRevertCommand::TRevertCommand(TPositionsDocument &doc, const TFieldFormats &after)
+    : TPositionsCommand(doc, after, QStringLiteral("Vrati na početno"))
 {}

@@ -41,6 +41,8 @@ public:
     void SetFont(const QList<int> &lines, const QString &name, int size, TFontStyles style);
     // A new sheet size, the positions scaled by factor (1: left as they are).
     void Resize(double width, double height, double factor);
+    // Back to the stored positions ("Vrati na početno"), which can be undone.
+    void Revert(const TFieldFormats &stored);
 
     // Used by the commands: puts a whole state in place.
     void Apply(const TFieldFormats &format);
@@ -116,4 +118,10 @@ class TResizeCommand : public TPositionsCommand
 {
 public:
     TResizeCommand(TPositionsDocument &doc, const TFieldFormats &after);
+};
+
+class TRevertCommand : public TPositionsCommand
+{
+public:
+    TRevertCommand(TPositionsDocument &doc, const TFieldFormats &after);
 };

@@ -337,6 +337,23 @@ private Q_SLOTS:
         QVERIFY(!m_form->Saved());
     }
 
+    void backToTheStoredPositionsCanBeUndone()
+    {
+        Open({{"Standard", Shifted(2)}});
+        m_form->Document().MoveLine(piIznos, 120, 60);
+        m_form->btnMoveClick(1, 0);
+        QVERIFY(m_form->btnRefresh->isEnabled());
+        m_form->btnRefresh->trigger();
+        QCOMPARE(m_form->Document().Format(), Shifted(2));
+        QVERIFY(m_form->Saved());
+        QVERIFY(!m_form->btnRefresh->isEnabled());
+        QCOMPARE(Line(piIznos)->x(), MmToPixels(Panel().x(), 91, 96));
+        // A click too many on "Vrati na početno" loses nothing.
+        m_form->btnUndo->trigger();
+        QCOMPARE(m_form->Document().Position(piIznos).Left, 121.0f);
+        QVERIFY(!m_form->Saved());
+    }
+
     void keyboardMovesAndWalksTheLines()
     {
         Open({{"Standard", TFieldFormats()}});
