@@ -105,6 +105,17 @@ TPanelLayout PanelLayout(double widthMm, double heightMm, double dpi, int textHe
     return layout;
 }
 
+QSize ScrollViewSize(QSize content, QSize available, int scrollBar)
+{
+    bool across = content.width() > available.width();
+    bool down = content.height() > available.height();
+    // A bar in one direction takes room from the other, which may then need one too.
+    down = down || (across && content.height() + scrollBar > available.height());
+    across = across || (down && content.width() + scrollBar > available.width());
+    return QSize(std::min(content.width() + (down ? scrollBar : 0), available.width()),
+                 std::min(content.height() + (across ? scrollBar : 0), available.height()));
+}
+
 namespace {
 
 int Right(const QRect &r) // exclusive

@@ -83,6 +83,11 @@ struct TPanelLayout
 TPanelLayout PanelLayout(double widthMm, double heightMm, double dpi, int textHeightW,
                          int textWidth999);
 
+// The view of a drawing area of size content on at most available pixels:
+// the whole area when it fits; else clipped, with room for the scroll bar
+// (scrollBar pixels) across the other direction where that still fits.
+QSize ScrollViewSize(QSize content, QSize available, int scrollBar);
+
 // The four value labels beside the selected line and its marks.
 struct TMarkLabelsIn
 {

@@ -17,10 +17,12 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFontDialog>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPrinterInfo>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStandardItemModel>
 #include <QToolBar>
 #include <QToolButton>
@@ -87,12 +89,24 @@ TFormatsForm::TFormatsForm(TProgramData &data, QWidget *parent) : QDialog(parent
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(ToolBar);
-    layout->addWidget(FBoard, 0, Qt::AlignLeft | Qt::AlignTop);
+    // A sheet larger than the screen is still drawn at true size, in a view
+    // that scrolls.
+    FScroll = new QScrollArea(this);
+    FScroll->setObjectName(QStringLiteral("UplScroll"));
+    FScroll->setFrameShape(QFrame::NoFrame);
+    FScroll->setWidgetResizable(false);
+    FScroll->setWidget(FBoard);
+    layout->addWidget(FScroll, 0, Qt::AlignLeft | Qt::AlignTop);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(FBoard, &TFormatsBoard::NoFormat, this,
             [this] { ShowMessage(QStringLiteral("Morate kreirati novi format!")); });
-    connect(FBoard, &TFormatsBoard::SelectionChanged, this, &TFormatsForm::UpdateActions);
+    connect(FBoard, &TFormatsBoard::SelectionChanged, this, [this] {
+        if (const TUplLine *line = FBoard->Line(FBoard->SelectedIndex()))
+            FScroll->ensureVisible(line->x(), line->y(), 60, 40);
+        UpdateActions();
+    });
+    connect(FBoard, &TFormatsBoard::SizeChanged, this, &TFormatsForm::FitToScreen);
     connect(&FDoc, &TPositionsDocument::Changed, this, &TFormatsForm::UpdateActions);
     connect(mPositions, &QComboBox::currentIndexChanged, this, &TFormatsForm::mPositionsChange);
 
@@ -104,6 +118,7 @@ TFormatsForm::TFormatsForm(TProgramData &data, QWidget *parent) : QDialog(parent
         LoadFormat(def);
     FillFormatList(def);
     FBoard->LayoutPanel();
+    FitToScreen();
     UpdateActions();
     RestorePlacement(this, PlacementName, false);
 }
@@ -508,6 +523,17 @@ void TFormatsForm::btnGridClick()
 void TFormatsForm::btnCorrectionClick()
 {
     ShowCorrectionDialog(GridExtent(FDoc.Format().Width), GridExtent(FDoc.Format().Height));
+}
+
+void TFormatsForm::FitToScreen()
+{
+    QSize available(1200, 900);
+    if (const QScreen *s = screen() ? screen() : QGuiApplication::primaryScreen()) {
+        // Room for the window's frame and the tool bar.
+        available = s->availableGeometry().size() - QSize(40, 80 + ToolBar->sizeHint().height());
+    }
+    FScroll->setFixedSize(ScrollViewSize(FBoard->size(), available,
+                                         style()->pixelMetric(QStyle::PM_ScrollBarExtent)));
 }
 
 QString TFormatsForm::PrinterForCorrection() const

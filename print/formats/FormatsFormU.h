@@ -11,6 +11,7 @@
 
 class QAction;
 class QComboBox;
+class QScrollArea;
 class QToolBar;
 class TFormatsBoard;
 class TFormatStore;
@@ -115,10 +116,13 @@ private:
     // Asks about unsaved positions; false when the user cancels.
     bool AskSaveChanges();
     QString PrinterForCorrection() const;
+    // The drawing area shown whole, or scrolled where it is larger than the screen.
+    void FitToScreen();
 
     TProgramData &FData;
     TPositionsDocument FDoc;
     TFormatsBoard *FBoard = nullptr;
+    QScrollArea *FScroll = nullptr;
     TFieldFormats FStored; // the positions as stored, for Saved()
     QString FShown;        // the format whose positions are shown
     QFont FLastAllFont{QStringLiteral("Arial"), 10};

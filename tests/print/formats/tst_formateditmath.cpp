@@ -146,6 +146,18 @@ private Q_SLOTS:
         QCOMPARE(small.Panel.size(), QSize(563, 320)); // smaller by 25.4 / 30
     }
 
+    void viewOfAnAreaLargerThanTheScreen()
+    {
+        // Fits: shown whole, no bars.
+        QCOMPARE(ScrollViewSize({729, 432}, {1200, 800}, 16), QSize(729, 432));
+        // Too wide: clipped across, a bar below.
+        QCOMPARE(ScrollViewSize({3000, 432}, {1200, 800}, 16), QSize(1200, 448));
+        // Too wide, and the bar then makes it too high: bars both ways.
+        QCOMPARE(ScrollViewSize({3000, 790}, {1200, 800}, 16), QSize(1200, 800));
+        // Too high only.
+        QCOMPARE(ScrollViewSize({700, 3800}, {1200, 800}, 16), QSize(716, 800));
+    }
+
     void valueLabelsKeepApart()
     {
         TMarkLabelsIn in;

@@ -25,6 +25,8 @@
 #include <QPainter>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -187,6 +189,28 @@ private Q_SLOTS:
         m_form->FormatAnswers = {{"Mali", 176, 100}};
         m_form->btnAdd->trigger();
         QCOMPARE(m_data->Formats.DefaultName(), QStringLiteral("Velik"));
+    }
+
+    void aSheetLargerThanTheScreenScrolls()
+    {
+        Open({});
+        m_form->FormatAnswers = {{"Plakat", 1000, 700}};
+        m_form->btnAdd->trigger();
+        // True size still, in a window that fits on the screen.
+        QCOMPARE(Panel().width(), MmToPixels(0, 1000, 96));
+        const QRect screen = m_form->screen()->availableGeometry();
+        QVERIFY(m_form->width() <= screen.width());
+        QVERIFY(m_form->height() <= screen.height());
+        // A line out of sight comes into view when selected.
+        auto *scroll = m_form->findChild<QScrollArea *>("UplScroll");
+        QVERIFY(scroll);
+        Board()->SelectLine(piBudzetska); // 254 x 156 mm in: far right and down
+        const QRect seen(-Board()->pos(), scroll->viewport()->size());
+        QVERIFY(seen.contains(Line(piBudzetska)->geometry().topLeft()));
+        // Back to a small sheet: no scrolling.
+        m_form->FormatAnswers = {{"Mali", 176, 100}};
+        m_form->btnAdd->trigger();
+        QCOMPARE(scroll->size(), Board()->size());
     }
 
     void duplicateNameIsAskedAgain()
