@@ -308,6 +308,14 @@ private Q_SLOTS:
         QCOMPARE(Board()->mLeft->text(), QStringLiteral(" 41.0 "));
         QCOMPARE(Board()->mTop->text(), QStringLiteral(" 25.0 "));
         QVERIFY(Board()->mFont->isVisible());
+        // The caption is a handle too: dragging it moves its line.
+        QLabel *caption = Line(piHitno)->CaptionLabel();
+        const QPoint c = caption->geometry().center();
+        Drag(caption, c, {c + QPoint(qRound(3 * perMm), 0)});
+        QCOMPARE(Board()->SelectedIndex(), int(piHitno));
+        QCOMPARE(m_form->Document().Position(piHitno).Left, 146.0f);
+        QCOMPARE(caption->x(), Line(piHitno)->x()); // still above its line
+        Board()->SelectLine(piSvrha1);
         // Clicking the empty paper lets go of it.
         QTest::mouseClick(Board()->UplPanel, Qt::LeftButton, {}, QPoint(3, Panel().height() - 3));
         QCOMPARE(Board()->SelectedIndex(), -1);
