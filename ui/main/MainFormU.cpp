@@ -97,6 +97,9 @@ TMainForm::~TMainForm()
 {
     SavePlacement(this, QStringLiteral("MainForm"), true);
     Editing = false;
+    // The list lets go of the files' models before they go.
+    SetListModel(nullptr);
+    OpenFiles.clear();
     if (FTray)
         FTray->hide();
 }
@@ -367,13 +370,7 @@ void TMainForm::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    FClosing = true;
     event->accept();
     if (FTray)
         FTray->hide();
-}
-
-void TMainForm::changeEvent(QEvent *event)
-{
-    QMainWindow::changeEvent(event);
 }
