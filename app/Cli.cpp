@@ -12,11 +12,14 @@ const QList<Command> &Commands()
          RunConvert},
         {"print",
          "print FILE.upl [--pdf OUT.pdf | --printer NAME] [--marked] [--format NAME]\n"
+         "                             [--correct-for PRINTER]\n"
          "                             print the slips (or the marked ones), one per page",
          Needs::Painter, RunPrint},
         {"grid",
-         "grid [--pdf OUT.pdf | --printer NAME] [--format NAME]\n"
-         "                             print the calibration grid of a format",
+         "grid [--pdf OUT.pdf | --printer NAME] [--format NAME] [--correct-for PRINTER]\n"
+         "                             print the calibration grid of a format\n"
+         "                             (a printer's stored correction applies to its jobs;\n"
+         "                             --correct-for applies that of PRINTER, also to a PDF)",
          Needs::Painter, RunGrid},
         {"preview",
          "preview FILE.upl [--marked] [--format NAME]\n"

@@ -23,6 +23,7 @@ struct TPrintArgs
     QString Pdf;
     QString Printer;
     QString Format;
+    QString CorrectFor; // the printer whose correction the job takes
     bool HasFormat = false;
     bool Marked = false;
 };
@@ -57,6 +58,9 @@ std::optional<TPrintArgs> ParseArgs(const QString &command, const QStringList &a
             if (a.HasFormat || !value(a.Format))
                 return std::nullopt;
             a.HasFormat = true;
+        } else if (arg == QLatin1String("--correct-for")) {
+            if (!value(a.CorrectFor))
+                return std::nullopt;
         } else if (arg == QLatin1String("--marked")) {
             a.Marked = true;
         } else if (a.File.isEmpty() && needsFile) {
@@ -133,6 +137,12 @@ struct TPrintContext
     {
         LoadSettings(Settings);
         ChoosePrinter(Printer, a, Settings);
+        if (!a.CorrectFor.isEmpty()) {
+            if (!CorrectedPrinters().contains(a.CorrectFor))
+                throw EKordavinaError(
+                    QStringLiteral("Za štampač \"%1\" nije upisana korekcija.").arg(a.CorrectFor));
+            SetCorrectionFor(Printer, a.CorrectFor);
+        }
     }
     TAmountOptions Amount() const { return {Settings.ThousandSep, Settings.IznosJednako}; }
 };
@@ -148,7 +158,7 @@ int Fail(const EKordavinaError &e)
 int RunPrint(const QStringList &args)
 {
     const auto a = ParseArgs(QStringLiteral("print"), args,
-                             {"--pdf", "--printer", "--marked", "--format"}, true);
+                             {"--pdf", "--printer", "--marked", "--format", "--correct-for"}, true);
     if (!a)
         return 2;
     try {
@@ -164,8 +174,8 @@ int RunPrint(const QStringList &args)
 
 int RunGrid(const QStringList &args)
 {
-    const auto a =
-        ParseArgs(QStringLiteral("grid"), args, {"--pdf", "--printer", "--format"}, false);
+    const auto a = ParseArgs(QStringLiteral("grid"), args,
+                             {"--pdf", "--printer", "--format", "--correct-for"}, false);
     if (!a)
         return 2;
     try {

@@ -4,6 +4,8 @@
 #include "print/engine/ZorCanvas.h"
 #include "print/engine/ZorPrinters.h"
 
+#include <QPainter>
+
 #include <cmath>
 
 #ifdef __GLIBC__
@@ -57,12 +59,41 @@ void SetPaperSize(TZorPrinter &printer, const TFieldFormats &format)
     printer.SetPaperSize(width, height);
 }
 
+namespace {
+
+// Sets the correction on top of what the painter has. A painter that lives on
+// from page to page (drawing straight onto a printer) keeps its transform, so
+// asking again for the same painter replaces the correction set before
+// instead of applying it twice.
+void ApplyCorrection(TZorPrinter &printer, QPainter &painter, const QTransform &correction)
+{
+    const auto same = printer.property("kordavinaCorrectedPainter").value<quintptr>() ==
+                          reinterpret_cast<quintptr>(&painter) &&
+                      printer.property("kordavinaCorrectedTransform").value<QTransform>() ==
+                          painter.worldTransform();
+    const QTransform base = same ? printer.property("kordavinaCorrectionBase").value<QTransform>()
+                                 : painter.worldTransform();
+    painter.setWorldTransform(correction * base);
+    printer.setProperty("kordavinaCorrectedPainter", reinterpret_cast<quintptr>(&painter));
+    printer.setProperty("kordavinaCorrectionBase", base);
+    printer.setProperty("kordavinaCorrectedTransform", painter.worldTransform());
+}
+
+} // namespace
+
 TZorCanvas PageCanvas(TZorPrinter &printer)
 {
     TZorCanvas canvas(printer.Canvas());
     canvas.Scale = printer.PixelsPerMM();
     canvas.OffsetX = -printer.LeftOffset();
     canvas.OffsetY = -printer.TopOffset();
+    // The printer's own error, taken out on the page's surface: every line,
+    // text and font drawn after this lands corrected.
+    const TPrintCorrection correction = JobCorrection(printer);
+    if (canvas.Canvas && !correction.IsIdentity())
+        ApplyCorrection(printer, *canvas.Canvas,
+                        CorrectionTransform(correction, canvas.Scale, printer.LeftOffset(),
+                                            printer.TopOffset()));
     return canvas;
 }
 
@@ -108,4 +139,23 @@ void PrintGrid(TZorPrinter &printer, const TFieldFormats &format)
 {
     BeginGridJob(printer, format);
     printer.EndDoc(false);
+}
+
+namespace {
+const char *const CorrectionForProperty = "kordavinaCorrectionFor";
+}
+
+TPrintCorrection JobCorrection(const TZorPrinter &printer)
+{
+    const QString named = printer.property(CorrectionForProperty).toString();
+    if (!named.isEmpty())
+        return ReadPrintCorrection(named);
+    if (printer.IsPdfOutput())
+        return {};
+    return ReadPrintCorrection(printer.PrinterName());
+}
+
+void SetCorrectionFor(TZorPrinter &printer, const QString &printerName)
+{
+    printer.setProperty(CorrectionForProperty, printerName);
 }

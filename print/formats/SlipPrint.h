@@ -1,6 +1,7 @@
 #pragma once
 
 #include "print/formats/FieldFormat.h"
+#include "print/formats/PrintCorrection.h"
 #include "print/formats/SlipRender.h"
 
 #include <QList>
@@ -25,8 +26,18 @@ QList<TUpl> SlipsToPrint(const TUplFile &file, bool markedOnly);
 void SetPaperSize(TZorPrinter &printer, const TFieldFormats &format);
 
 // A millimetre canvas on the printer's open page: coordinates from the
-// physical top-left corner of the sheet, as the formats give them.
+// physical top-left corner of the sheet, as the formats give them. The
+// printer's correction (JobCorrection) is set on the page's painter: whatever
+// is drawn on it lands shifted and scaled by that.
 TZorCanvas PageCanvas(TZorPrinter &printer);
+
+// The correction a job on this printer gets: the stored one of the printer
+// by its name, none for PDF output, or that of the printer named by
+// SetCorrectionFor (also for PDF output).
+TPrintCorrection JobCorrection(const TZorPrinter &printer);
+// Jobs on this printer object take the correction stored for printerName
+// (empty: back to the printer's own).
+void SetCorrectionFor(TZorPrinter &printer, const QString &printerName);
 
 // Called after each page drawn with the number of pages drawn so far; false
 // stops the job.

@@ -1,5 +1,7 @@
 #include "print/formats/SlipRender.h"
 
+#include "print/formats/FormatEditMath.h"
+
 #include "core/Rounding.h"
 #include "core/Upl.h"
 #include "print/engine/ZorCanvas.h"
@@ -215,8 +217,8 @@ void DrawGridPage(TZorCanvas &canvas, double widthMm, double heightMm)
     p->setFont(
         DeviceFont(QStringLiteral("Arial"), 8, {}, static_cast<double>(canvas.Scale) * 25.4));
 
-    const int gw = RoundHalfEvenInt((static_cast<long double>(widthMm) - 20) / 10) * 10;
-    const int gh = RoundHalfEvenInt((static_cast<long double>(heightMm) - 20) / 10) * 10;
+    const int gw = GridExtent(widthMm);
+    const int gh = GridExtent(heightMm);
     // Lines in one direction need the other's extent: a sheet narrower than
     // 30 mm (or lower) gets no grid rather than lines drawn backwards.
     if (gw < 10 || gh < 10)

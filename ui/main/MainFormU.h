@@ -247,6 +247,10 @@ public:
     // --- format editor (MainFormFormats.cpp) ---
     void SetFormatsAExecute();
     void InitFormatEditor();
+    // Made at the first "Formati uplatnica..." and kept (a child of this window).
+    class TFormatsForm *FormatsForm = nullptr;
+    // The slip "Prikaži uplatnicu" shows: the current slip of the current file.
+    std::optional<TUpl> FormatEditorSlip();
 
     // Notification area and help (MainFormTray.cpp).
     void ToolButton12Click();
