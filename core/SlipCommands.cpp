@@ -1,5 +1,10 @@
 #include "core/SlipCommands.h"
 
+#include "core/AppFolder.h"
+#include "core/UplFileIO.h"
+
+#include <QFile>
+
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -260,4 +265,42 @@ TMultipleEntrySummary SummariseMultipleEntry(const QList<TAmountChange> &changes
         s.SumCents += AmountCents(c.Iznos);
     s.DifferenceCents = s.SumCents - AmountCents(base);
     return s;
+}
+
+QString DefaultSlipPath()
+{
+    return ProgramFile(QStringLiteral("Default1.upl"));
+}
+
+bool DefaultSlipExists()
+{
+    return QFile::exists(DefaultSlipPath());
+}
+
+TUpl StartingSlip()
+{
+    if (!DefaultSlipExists())
+        return NewSlip();
+    const TUplReadResult r = ReadUplFile(DefaultSlipPath());
+    if (r.Status != TUplReadResult::Ok || !r.File || r.File->Count() == 0)
+        return NewSlip();
+    return CopySlip(r.File->SlipByIndex(0));
+}
+
+bool WriteDefaultSlip(const TUpl &slip, QString *error)
+{
+    TUplFile file;
+    file.FileName = DefaultSlipPath();
+    file.AddSlip(slip);
+    return WriteUplFile(file, error);
+}
+
+bool DeleteDefaultSlip(QString *error)
+{
+    QFile f(DefaultSlipPath());
+    if (!f.exists() || f.remove())
+        return true;
+    if (error)
+        *error = f.errorString();
+    return false;
 }

@@ -100,3 +100,16 @@ struct TMultipleEntrySummary
 TMultipleEntrySummary SummariseMultipleEntry(const QList<TAmountChange> &changes, double base);
 // A double amount in whole cents, halves away from zero.
 qint64 AmountCents(double amount);
+
+// The default slip, Default1.upl in the program's folder: every new slip
+// starts from its first slip (fields, states, mark and share).
+QString DefaultSlipPath();
+bool DefaultSlipExists();
+// The first slip of the default slip file; a new slip when the file is
+// missing, cannot be read, is refused by the reader or holds no slip.
+TUpl StartingSlip();
+// Writes the default slip file with empty notes and slip as its only slip.
+// False, with the system's reason in error, when it could not be written.
+bool WriteDefaultSlip(const TUpl &slip, QString *error = nullptr);
+// Deletes the default slip file; true when it is gone afterwards.
+bool DeleteDefaultSlip(QString *error = nullptr);

@@ -2,6 +2,8 @@
 #include "core/SlipUndo.h"
 #include "core/UplFileIO.h"
 
+#include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUndoStack>
@@ -366,6 +368,51 @@ private Q_SLOTS:
             stack.undo();
         QCOMPARE(UplFileToBytes(f), start);
         QVERIFY(f.Snimljena); // a stack never saved is clean at its start
+    }
+
+    void newSlipsStartFromTheDefaultSlip()
+    {
+        QTemporaryDir home;
+        QVERIFY(home.isValid());
+        qputenv("KORDAVINA_HOME", home.path().toLocal8Bit());
+        const auto restore = qScopeGuard([] { qunsetenv("KORDAVINA_HOME"); });
+        QCOMPARE(DefaultSlipPath(), home.filePath(QStringLiteral("Default1.upl")));
+
+        QVERIFY(!DefaultSlipExists());
+        QCOMPARE(StartingSlip(), NewSlip());
+
+        TUpl def = Slip(QStringLiteral("Standardna"), 5);
+        def.Oznacena = true;
+        def.Stanja[stIznos] = spZabranjeno;
+        def.Procenat = 12.5f;
+        QString error;
+        QVERIFY2(WriteDefaultSlip(def, &error), qPrintable(error));
+        QVERIFY(DefaultSlipExists());
+        QCOMPARE(StartingSlip(), def);
+        const TUplReadResult written = ReadUplFile(DefaultSlipPath());
+        QCOMPARE(written.File->Count(), 1);
+        QCOMPARE(written.File->Napomene, QString());
+
+        // Only the first slip of a longer file counts.
+        TUplFile two = FileOf(QStringLiteral("PQ"));
+        two.FileName = DefaultSlipPath();
+        QVERIFY(WriteUplFile(two));
+        QCOMPARE(StartingSlip(), two.Uplatnice[0]);
+
+        // A file without slips, or one the reader refuses, gives a new slip.
+        TUplFile none;
+        none.FileName = DefaultSlipPath();
+        QVERIFY(WriteUplFile(none));
+        QCOMPARE(StartingSlip(), NewSlip());
+        QFile bad(DefaultSlipPath());
+        QVERIFY(bad.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        bad.write("Kordavina 9.9\0garbage");
+        bad.close();
+        QCOMPARE(StartingSlip(), NewSlip());
+
+        QVERIFY(DeleteDefaultSlip(&error));
+        QVERIFY(!DefaultSlipExists());
+        QVERIFY(DeleteDefaultSlip(&error)); // already gone
     }
 
     void deleteMarksTheFirstRemainingSlip()
