@@ -2,6 +2,8 @@
 
 #include <QUndoStack>
 
+#include <algorithm>
+
 TSlipCommand::TSlipCommand(TUplFile &file, TSlipsChanged changed, const QString &text)
     : FFile(file), FChanged(std::move(changed))
 {
@@ -171,4 +173,22 @@ void TrackSavedState(QUndoStack &stack, TUplFile &file, QObject *context)
                          if (clean)
                              file.Snimljena = true;
                      });
+}
+
+qsizetype PushSlipCopy(QUndoStack &sourceStack, TUplFile &source, QUndoStack &targetStack,
+                       TUplFile &target, qsizetype before, bool deleteSource,
+                       const TSlipsChanged &changed)
+{
+    const QList<qsizetype> marked = MarkedIndices(source);
+    if (marked.isEmpty())
+        return 0;
+    before = std::clamp<qsizetype>(before, 0, target.Count());
+    if (&source == &target && deleteSource) {
+        sourceStack.push(new TUplMoveCommand(source, marked, before, changed));
+        return marked.size();
+    }
+    targetStack.push(new TUplInsertCopiesCommand(target, before, SlipsAt(source, marked), changed));
+    if (deleteSource)
+        sourceStack.push(new TUplDeleteCommand(source, marked, false, changed));
+    return marked.size();
 }

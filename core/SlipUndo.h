@@ -144,3 +144,12 @@ private:
 // clean state by undo or redo marks the file saved again. The connection
 // lives as long as context (the stack when null).
 void TrackSavedState(QUndoStack &stack, TUplFile &file, QObject *context = nullptr);
+
+// Copies the marked slips of source in front of the slip at before in
+// target, keeping their order, and with deleteSource deletes them from
+// source; within one file that moves them. Each file's change goes on its
+// own stack, so that each file undoes only what happened to it. Nothing
+// happens without marked slips. Returns how many slips were copied.
+qsizetype PushSlipCopy(QUndoStack &sourceStack, TUplFile &source, QUndoStack &targetStack,
+                       TUplFile &target, qsizetype before, bool deleteSource,
+                       const TSlipsChanged &changed = {});

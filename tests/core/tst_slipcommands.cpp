@@ -370,6 +370,69 @@ private Q_SLOTS:
         QVERIFY(f.Snimljena); // a stack never saved is clean at its start
     }
 
+    void copyWithinOneFile()
+    {
+        TUplFile f = FileOf(QStringLiteral("ABCD"), QStringLiteral("BD"));
+        const TUplFile original = f;
+        QUndoStack stack;
+        QCOMPARE(PushSlipCopy(stack, f, stack, f, 0, false), 2);
+        QCOMPARE(Order(f), QStringLiteral("BDABCD"));
+        QVERIFY(!f.Snimljena);
+        stack.undo();
+        QCOMPARE(f.Uplatnice, original.Uplatnice);
+
+        // Deleting the sources moves them; "<Poslije ostalih>" is the count.
+        QCOMPARE(PushSlipCopy(stack, f, stack, f, f.Count(), true), 2);
+        QCOMPARE(Order(f), QStringLiteral("ACBD"));
+        QCOMPARE(stack.count(), 1);
+        QCOMPARE(MarkedIndices(f), (QList<qsizetype>{2, 3}));
+        stack.undo();
+        QCOMPARE(f.Uplatnice, original.Uplatnice);
+    }
+
+    void copyIntoAnotherFileWithDeleting()
+    {
+        TUplFile source = FileOf(QStringLiteral("ABC"), QStringLiteral("AC"));
+        TUplFile target = FileOf(QStringLiteral("XY"));
+        const TUplFile sourceBefore = source;
+        QUndoStack sourceStack, targetStack;
+        TrackSavedState(sourceStack, source);
+        TrackSavedState(targetStack, target);
+        QList<TUplFile *> told;
+        QCOMPARE(PushSlipCopy(sourceStack, source, targetStack, target, 1, true,
+                              [&](TUplFile &f) { told.append(&f); }),
+                 2);
+        QCOMPARE(Order(target), QStringLiteral("XACY"));
+        QCOMPARE(target.Uplatnice[1], sourceBefore.Uplatnice[0]); // deep copy, mark included
+        QCOMPARE(Order(source), QStringLiteral("B"));
+        QVERIFY(!source.Snimljena);
+        QVERIFY(!target.Snimljena);
+        QCOMPARE(told, (QList<TUplFile *>{&target, &source}));
+        // Each file undoes only its own part.
+        targetStack.undo();
+        QCOMPARE(Order(target), QStringLiteral("XY"));
+        QVERIFY(target.Snimljena);
+        QCOMPARE(Order(source), QStringLiteral("B"));
+        sourceStack.undo();
+        QCOMPARE(source.Uplatnice, sourceBefore.Uplatnice);
+
+        // Without deleting, the source stays as it was and unchanged.
+        source.Snimljena = true;
+        QCOMPARE(PushSlipCopy(sourceStack, source, targetStack, target, 0, false), 2);
+        QVERIFY(source.Snimljena);
+        QCOMPARE(Order(target), QStringLiteral("ACXY"));
+        QCOMPARE(sourceStack.count(), 1); // the undone delete, now redo-able only
+    }
+
+    void copyWithoutMarkedSlipsDoesNothing()
+    {
+        TUplFile f = FileOf(QStringLiteral("AB"));
+        QUndoStack stack;
+        QCOMPARE(PushSlipCopy(stack, f, stack, f, 0, true), 0);
+        QCOMPARE(stack.count(), 0);
+        QVERIFY(f.Snimljena);
+    }
+
     void newSlipsStartFromTheDefaultSlip()
     {
         QTemporaryDir home;

@@ -41,6 +41,7 @@ TUplSetupForm::TUplSetupForm(QWidget *parent)
     // Item index = the state's value.
     mState->addItems(
         {QStringLiteral("Slobodno"), QStringLiteral("Zabranjeno"), QStringLiteral("Nevidljivo")});
+    mState->setMinimumWidth(130);
     Label5->setBuddy(mState);
 
     Label6 = new QLabel(QStringLiteral("P&rocenat"), this);
