@@ -367,13 +367,7 @@ void TMainForm::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    FClosing = true;
     event->accept();
     if (FTray)
         FTray->hide();
-}
-
-void TMainForm::changeEvent(QEvent *event)
-{
-    QMainWindow::changeEvent(event);
 }

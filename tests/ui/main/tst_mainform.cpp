@@ -14,6 +14,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,7 +22,10 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
+#include <QPushButton>
+#include <QSettings>
 #include <QStatusBar>
+#include <QSystemTrayIcon>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -102,6 +106,9 @@ private Q_SLOTS:
     void enablingFollowsTheFile();
     void printsToPdfAndCancels();
     void helpContexts();
+    void aboutWindow();
+    void hideKeepsTheWindowReachable();
+    void placementIsKeptAndWidthHasAFloor();
 
 private:
     std::unique_ptr<TMainForm> MakeForm(const QString &commandLine = QString());
@@ -143,7 +150,11 @@ std::unique_ptr<TMainForm> TestMainForm::MakeForm(const QString &commandLine)
     auto form = std::make_unique<TMainForm>(*m_data);
     form->ErrorSink = [this](const QString &m) { m_errors << m; };
     form->show();
-    QApplication::processEvents();
+    // Focus tests need the active window (a display without a window manager
+    // does not activate it by itself).
+    form->activateWindow();
+    if (!QTest::qWaitForWindowActive(form.get()))
+        qWarning("the main window did not become active");
     return form;
 }
 
@@ -262,6 +273,11 @@ void TestMainForm::severalMarkedSlipsShowEmptyFieldsAndMergedStates()
     QVERIFY(!w->spOpstina->isVisibleTo(w->TabSheet));
     QVERIFY(w->CurrentFile()->Snimljena); // showing and marking change nothing
     QCOMPARE(MarkedOpis(*w->CurrentFile()), QStringList{QStringLiteral("Slip 3")});
+
+    // Unselecting every line (a click beside them) marks the first slip again.
+    w->UplList->clearSelection();
+    QTRY_COMPARE(MarkedOpis(*w->CurrentFile()), QStringList{QStringLiteral("Slip 1")});
+    QCOMPARE(w->mPosiljalac->text(), QStringLiteral("Sender 1"));
 
     // "Označi sve" marks every slip.
     QTest::mouseClick(w->SpeedButton1, Qt::LeftButton);
@@ -460,6 +476,11 @@ void TestMainForm::closingTabsActivatesNeighbour()
     auto w = MakeForm();
     w->NewFile();
     w->NewFile();
+    w->ActivateFile(1);
+    // Switching back and forth leaves one selection model behind the list.
+    for (int i = 0; i < 6; ++i)
+        w->ActivateFile(i % 3);
+    QCOMPARE(w->UplList->findChildren<QItemSelectionModel *>().size(), 1);
     w->ActivateFile(1);
     w->FileCloseA->trigger();
     QCOMPARE(w->FileTabs->currentIndex(), 1);
@@ -742,6 +763,65 @@ void TestMainForm::helpContexts()
     QCOMPARE(help->Browser->source().toString(), QStringLiteral("qrc:/help/ctx17.html"));
     QVERIFY(help->Browser->toPlainText().contains(QStringLiteral("Napomene")));
     help->close();
+}
+
+void TestMainForm::aboutWindow()
+{
+    auto w = MakeForm();
+    QStringList seen;
+    QTimer::singleShot(0, w.get(), [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        seen << modal->windowTitle();
+        for (const QLabel *l : modal->findChildren<QLabel *>())
+            if (!l->text().isEmpty())
+                seen << l->text();
+        if (auto *close = modal->findChild<QPushButton *>(QStringLiteral("btnZatvori"))) {
+            seen << close->text();
+            QTest::keyClick(close, Qt::Key_Escape);
+        }
+    });
+    w->mnuHelpAbout->trigger();
+    QCOMPARE(seen, (QStringList{QStringLiteral("O programu"), QStringLiteral("Kordavina"),
+                                QStringLiteral("Verzija 3.3.2"), QStringLiteral("Zatvori")}));
+    // Its place is kept under its own name.
+    QVERIFY(OpenSettings()->contains(QStringLiteral("Forms/AboutForm/Top")));
+}
+
+void TestMainForm::hideKeepsTheWindowReachable()
+{
+    auto w = MakeForm();
+    QTest::mouseClick(w->ToolButton12, Qt::LeftButton);
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        QVERIFY(w->InTray);
+        QVERIFY(!w->isVisible());
+        w->RestoreFromTray();
+        QVERIFY(w->isVisible());
+        QVERIFY(!w->InTray);
+    } else {
+        // No notification area: minimised, never hidden out of reach.
+        QVERIFY(!w->InTray);
+        QVERIFY(w->isVisible());
+        QTRY_VERIFY(w->isMinimized());
+    }
+}
+
+void TestMainForm::placementIsKeptAndWidthHasAFloor()
+{
+    {
+        auto w = MakeForm();
+        w->resize(700, w->height());
+        w->move(40, 30);
+        QCOMPARE(w->minimumWidth(), MinClientWidth);
+        // The height follows the contents, not the user.
+        QCOMPARE(w->minimumHeight(), w->maximumHeight());
+    }
+    const auto settings = OpenSettings();
+    QCOMPARE(settings->value(QStringLiteral("Forms/MainForm/Width")).toInt(), 700);
+    QVERIFY(settings->contains(QStringLiteral("Forms/MainForm/Left")));
+    auto again = MakeForm();
+    QCOMPARE(again->width(), 700);
 }
 
 QTEST_MAIN(TestMainForm)
