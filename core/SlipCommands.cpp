@@ -5,8 +5,10 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <system_error>
 
@@ -53,11 +55,17 @@ void MarkOnly(TUplFile &file, qsizetype index)
 void InsertSlipCopies(TUplFile &file, qsizetype index, const QList<TUpl> &slips)
 {
     Q_ASSERT(index >= 0 && index <= file.Uplatnice.size());
-    // Each after the one before: inserting them all at the same index would
-    // leave them reversed.
-    file.Uplatnice.reserve(file.Uplatnice.size() + slips.size());
-    for (qsizetype k = 0; k < slips.size(); ++k)
-        file.Uplatnice.insert(index + k, slips[k]);
+    if (slips.isEmpty())
+        return;
+    // One pass into a new list: inserting them one by one would shift the
+    // tail once per slip (minutes for a big file).
+    QList<TUpl> merged;
+    merged.reserve(file.Uplatnice.size() + slips.size());
+    auto &old = file.Uplatnice;
+    std::move(old.begin(), old.begin() + index, std::back_inserter(merged));
+    merged.append(slips);
+    std::move(old.begin() + index, old.end(), std::back_inserter(merged));
+    old = std::move(merged);
 }
 
 QList<TUpl> TakeSlipRange(TUplFile &file, qsizetype index, qsizetype count)
@@ -70,19 +78,45 @@ QList<TUpl> TakeSlipRange(TUplFile &file, qsizetype index, qsizetype count)
 
 QList<TUpl> DeleteSlipsAt(TUplFile &file, const QList<qsizetype> &indices)
 {
-    QList<TUpl> removed = SlipsAt(file, indices);
-    // From the last to the first, so that the earlier indices stay valid.
-    for (qsizetype k = indices.size() - 1; k >= 0; --k)
-        file.DeleteSlip(indices[k]);
+    // One pass: the slips at the indices go to the removed list, the rest
+    // close up. Deleting them one by one would cost a shift per slip.
+    QList<TUpl> removed;
+    removed.reserve(indices.size());
+    auto &slips = file.Uplatnice;
+    qsizetype kept = 0;
+    qsizetype next = 0; // position in indices
+    for (qsizetype i = 0; i < slips.size(); ++i) {
+        if (next < indices.size() && indices[next] == i) {
+            removed.append(std::move(slips[i]));
+            ++next;
+        } else {
+            if (kept != i)
+                slips[kept] = std::move(slips[i]);
+            ++kept;
+        }
+    }
+    Q_ASSERT(next == indices.size()); // ascending, each within the file
+    slips.resize(kept);
     return removed;
 }
 
 void RestoreSlipsAt(TUplFile &file, const QList<qsizetype> &indices, const QList<TUpl> &slips)
 {
     Q_ASSERT(indices.size() == slips.size());
-    // Ascending: each slip goes where it stood once those before it are back.
-    for (qsizetype k = 0; k < indices.size(); ++k)
-        file.InsertSlip(indices[k], slips[k]);
+    // Merged in one pass: slip k lands at indices[k], the others keep their
+    // order around them.
+    auto &old = file.Uplatnice;
+    QList<TUpl> merged;
+    merged.reserve(old.size() + slips.size());
+    qsizetype from = 0; // next slip of old
+    for (qsizetype k = 0; k < indices.size(); ++k) {
+        while (merged.size() < indices[k] && from < old.size())
+            merged.append(std::move(old[from++]));
+        merged.append(slips[k]);
+    }
+    while (from < old.size())
+        merged.append(std::move(old[from++]));
+    old = std::move(merged);
 }
 
 qsizetype MoveSlips(TUplFile &file, const QList<qsizetype> &indices, qsizetype before)

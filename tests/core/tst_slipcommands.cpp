@@ -2,6 +2,7 @@
 #include "core/SlipUndo.h"
 #include "core/UplFileIO.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -207,6 +208,33 @@ private Q_SLOTS:
                 QCOMPARE(f.Uplatnice, original.Uplatnice);
             }
         }
+    }
+
+    void bigFilesStayLinear()
+    {
+        // Half of 100,000 slips moved, deleted and put back: one pass each.
+        // Shifting the tail per slip took minutes here.
+        TUplFile f;
+        f.Uplatnice.reserve(100000);
+        for (int i = 0; i < 100000; ++i) {
+            TUpl u;
+            u.Opis = QString::number(i);
+            u.Oznacena = i % 2 == 0;
+            f.Uplatnice.append(u);
+        }
+        const QList<qsizetype> marked = MarkedIndices(f);
+        QElapsedTimer timer;
+        timer.start();
+        const qsizetype start = MoveSlips(f, marked, 10);
+        QCOMPARE(start, 5);
+        QCOMPARE(f.SlipByIndex(5).Opis, QStringLiteral("0"));
+        QCOMPARE(f.SlipByIndex(4).Opis, QStringLiteral("9"));
+        UnmoveSlips(f, marked, start);
+        const QList<TUpl> removed = DeleteSlipsAt(f, marked);
+        QCOMPARE(f.Count(), 50000);
+        RestoreSlipsAt(f, marked, removed);
+        QCOMPARE(f.SlipByIndex(99999).Opis, QStringLiteral("99999"));
+        QVERIFY2(timer.elapsed() < 20000, qPrintable(QString::number(timer.elapsed())));
     }
 
     void deleteAndRestore()
