@@ -118,7 +118,7 @@ private Q_SLOTS:
         QString summary;
         QWidget *focused = nullptr;
         WhenShown(form, [&] {
-            focused = QApplication::focusWidget();
+            focused = form.focusWidget(); // the window itself may not be active yet
             // Rows as they open: ticked by share, four and two decimals.
             QCOMPARE(Column(form.Uplatnice, 1),
                      (QStringList{"50,0000", "30,0000", "20,0000", "0,0000"}));
@@ -257,7 +257,7 @@ private Q_SLOTS:
         QString posiljalac, svrha, iznos, procenat;
         QWidget *focused = nullptr;
         WhenShown(form, [&] {
-            focused = QApplication::focusWidget();
+            focused = form.focusWidget(); // the window itself may not be active yet
             QCOMPARE(form.mPolja->currentRow(), 0);
             QTest::keyClick(form.mPolja, Qt::Key_Down); // Pošiljalac
             posiljalac = form.mState->currentText();
