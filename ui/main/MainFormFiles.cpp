@@ -61,6 +61,9 @@ void TMainForm::MarkChanged()
 void TMainForm::MarkChanged(TOpenFile &file)
 {
     file.File.Snimljena = false;
+    // A change outside the undo history: undoing slip commands no longer
+    // leads back to what was saved.
+    file.Undo.resetClean();
 }
 
 TOpenFile *TMainForm::AddOpenFile(TUplFile file)

@@ -211,6 +211,28 @@ public:
     void UplDefaultDelAExecute();
     void FileProcenatAExecute();
     void InitSlipCommands();
+    // Asks for one line of text; nothing when cancelled. When set (tests),
+    // asked instead of the input box.
+    std::function<std::optional<QString>(const QString &caption, const QString &prompt,
+                                         const QString &text)>
+        InputAsker;
+    class TUplProcForm *UplProcForm = nullptr;   // "Višestruki unos"
+    class TCopyUplForm *CopyUplForm = nullptr;   // "Kopiranje"
+    class TUplSetupForm *UplSetupForm = nullptr; // "Podešavanje uplatnice"
+    // The files' undo stacks; the active one is the current file's.
+    class QUndoGroup *SlipUndo = nullptr;
+    QAction *UplUndoA = nullptr; // Ctrl+Z in the slip list
+    QAction *UplRedoA = nullptr; // Ctrl+Shift+Z in the slip list
+    std::optional<QString> AskText(const QString &caption, const QString &prompt,
+                                   const QString &text);
+    // Puts the file's stack into SlipUndo (once) and keeps its saved state
+    // following the stack's clean state.
+    TOpenFile *AdoptSlipUndo(TOpenFile *open);
+    void SyncSlipUndo();
+    void PushSlipCommand(TOpenFile &open, class QUndoCommand *command);
+    // After a slip command or its undo: the list follows when it shows file.
+    void SlipsChanged(TUplFile &file);
+    std::function<void(TUplFile &)> SlipsChangedHandler();
 
     // File commands (MainFormFiles.cpp).
     void FileNewAExecute();

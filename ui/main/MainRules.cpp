@@ -19,6 +19,7 @@ TEnableRule EnableRuleOf(const QString &actionName)
         {QStringLiteral("FilePdfA"), TEnableRule::FileOpen},
         {QStringLiteral("FileDefaultA"), TEnableRule::FileOpen},
         {QStringLiteral("FileDefaultDelA"), TEnableRule::DefaultFileExists},
+        {QStringLiteral("FileProcenatA"), TEnableRule::FileOpen},
         {QStringLiteral("UplAddA"), TEnableRule::FileOpen},
         {QStringLiteral("UplDelA"), TEnableRule::HasSlips},
         {QStringLiteral("UplPrintA"), TEnableRule::HasSlips},

@@ -35,7 +35,7 @@ void TestMainRules::enabling()
     none.MarkedCount = 1;
     QVERIFY(RuleHolds(EnableRuleOf(QStringLiteral("FileNewA")), none));
     QVERIFY(RuleHolds(EnableRuleOf(QStringLiteral("FileOpenA")), none));
-    QVERIFY(RuleHolds(EnableRuleOf(QStringLiteral("FileProcenatA")), none));
+    QVERIFY(!RuleHolds(EnableRuleOf(QStringLiteral("FileProcenatA")), none));
     QVERIFY(!RuleHolds(EnableRuleOf(QStringLiteral("FileSaveA")), none));
     QVERIFY(!RuleHolds(EnableRuleOf(QStringLiteral("FilePrintA")), none));
     QVERIFY(!RuleHolds(EnableRuleOf(QStringLiteral("UplDelA")), none));
