@@ -135,7 +135,8 @@ private Q_SLOTS:
                     codes.append(e.Sifra);
             return codes;
         };
-        for (const QString &typed : {"š", "šu", "šum", "šu", "š", "ško", "1", "12", "1"}) {
+        for (const QString &typed :
+             QStringList{"š", "šu", "šum", "šu", "š", "ško", "1", "12", "1"}) {
             m.SetFilter(typed);
             QCOMPARE(Shown(m, 0), expected(typed));
         }
