@@ -35,9 +35,45 @@ QString TextProblem(const QString &text)
     return QString();
 }
 
-QString SearchFold(const QString &text)
+void AppendSearchFold(QString &out, QStringView text)
 {
-    return text.normalized(QString::NormalizationForm_C).toCaseFolded();
+    // Only from U+0300 on (combining marks among them) can composing change
+    // a text; the letters of the Latin alphabets lie below.
+    QString composed;
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x300) {
+            composed = text.toString().normalized(QString::NormalizationForm_C);
+            text = composed;
+            break;
+        }
+    }
+    // Simple case folding keeps the length: one code unit for one.
+    const qsizetype n = text.size();
+    const qsizetype at = out.size();
+    out.resize(at + n);
+    QChar *d = out.data() + at;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < 0x80) {
+            d[i] = QChar(c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c);
+        } else if (QChar::isHighSurrogate(c) && i + 1 < n &&
+                   QChar::isLowSurrogate(text[i + 1].unicode())) {
+            const char32_t folded =
+                QChar::toCaseFolded(QChar::surrogateToUcs4(c, text[i + 1].unicode()));
+            d[i] = QChar(QChar::highSurrogate(folded));
+            d[i + 1] = QChar(QChar::lowSurrogate(folded));
+            ++i;
+        } else {
+            d[i] = QChar(char16_t(QChar::toCaseFolded(char32_t(c))));
+        }
+    }
+}
+
+QString SearchFold(QStringView text)
+{
+    QString out;
+    AppendSearchFold(out, text);
+    return out;
 }
 
 // --- TCatalogueModel --------------------------------------------------------
@@ -103,7 +139,6 @@ void TCatalogueModel::Refresh()
 {
     beginResetModel();
     m_searchTextsValid = false;
-    m_searchTexts.clear();
     if (m_filtering)
         ApplyFilter(false);
     endResetModel();
@@ -112,9 +147,16 @@ void TCatalogueModel::Refresh()
 void TCatalogueModel::ClickColumn(int column, qsizetype *follow)
 {
     beginResetModel();
-    m_rows->ClickColumn(column + 1, follow);
-    m_searchTextsValid = false;
-    m_searchTexts.clear();
+    std::vector<qsizetype> order;
+    m_rows->ClickColumn(column + 1, follow, &order);
+    if (m_searchTextsValid && order.size() == m_slotOf.size()) {
+        std::vector<qsizetype> slots(order.size());
+        for (size_t p = 0; p < order.size(); ++p)
+            slots[p] = m_slotOf[order[p]];
+        m_slotOf = std::move(slots);
+    } else {
+        m_searchTextsValid = false;
+    }
     if (m_filtering)
         ApplyFilter(false);
     endResetModel();
@@ -146,34 +188,48 @@ void TCatalogueModel::BuildSearchTexts() const
         return;
     const qsizetype n = m_rows->Count();
     const int columns = int(m_headers.size());
-    m_searchTexts.clear();
-    m_searchTexts.reserve(n);
-    QString joined;
+    qsizetype total = 0;
+    for (qsizetype i = 0; i < n; ++i)
+        for (int c = 1; c <= columns; ++c)
+            total += m_rows->Text(i, c).size() + 1;
+    m_searchBuffer.clear();
+    m_searchBuffer.reserve(total);
+    m_searchStart.resize(n + 1);
+    m_slotOf.resize(n);
     for (qsizetype i = 0; i < n; ++i) {
-        joined.clear();
+        m_slotOf[i] = i;
+        m_searchStart[i] = m_searchBuffer.size();
         for (int c = 1; c <= columns; ++c) {
             if (c > 1)
-                joined += ColumnSeparator;
-            joined += m_rows->Text(i, c);
+                m_searchBuffer += ColumnSeparator;
+            AppendSearchFold(m_searchBuffer, m_rows->Text(i, c));
         }
-        m_searchTexts.append(SearchFold(joined));
     }
+    m_searchStart[n] = m_searchBuffer.size();
     m_searchTextsValid = true;
+}
+
+QStringView TCatalogueModel::SearchText(qsizetype entry) const
+{
+    const qsizetype slot = m_slotOf[entry];
+    return QStringView(m_searchBuffer)
+        .mid(m_searchStart[slot], m_searchStart[slot + 1] - m_searchStart[slot]);
 }
 
 void TCatalogueModel::ApplyFilter(bool narrowOnly)
 {
     BuildSearchTexts();
+    const QStringView needle(m_foldedFilter);
     std::vector<qsizetype> visible;
     if (narrowOnly) {
         visible.reserve(m_visible.size());
         for (qsizetype i : m_visible)
-            if (m_searchTexts.at(i).contains(m_foldedFilter))
+            if (SearchText(i).contains(needle))
                 visible.push_back(i);
     } else {
-        const qsizetype n = m_searchTexts.size();
+        const qsizetype n = m_rows->Count();
         for (qsizetype i = 0; i < n; ++i)
-            if (m_searchTexts.at(i).contains(m_foldedFilter))
+            if (SearchText(i).contains(needle))
                 visible.push_back(i);
     }
     m_visible = std::move(visible);
@@ -185,9 +241,16 @@ int TCatalogueModel::FindPrefix(const QString &typed, int column) const
         return -1;
     const QString folded = SearchFold(typed);
     const int rows = rowCount();
+    QString head;
     for (int r = 0; r < rows; ++r) {
         const QString &text = m_rows->Text(EntryAt(r), column + 1);
-        if (!text.isEmpty() && SearchFold(text).startsWith(folded))
+        head.resize(0);
+        // Folding keeps the length, so the head of the text is enough
+        // unless composing (marks from U+0300 on) could shorten it.
+        const bool marks =
+            std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() >= 0x300; });
+        AppendSearchFold(head, marks ? QStringView(text) : QStringView(text).left(folded.size()));
+        if (head.startsWith(folded))
             return r;
     }
     return -1;

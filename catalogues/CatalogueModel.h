@@ -29,7 +29,9 @@ QString TextProblem(const QString &text);
 // The form in which texts are compared when searching: letter case ignored
 // and composed forms unified, the letters č, ć, đ, š, ž kept apart from c, d,
 // s, z, as the catalogue sort tells them apart.
-QString SearchFold(const QString &text);
+QString SearchFold(QStringView text);
+// The same, appended to out without a temporary (the lists fold every entry).
+void AppendSearchFold(QString &out, QStringView text);
 
 // The rows of one catalogue as the model reads them; the catalogue itself
 // keeps the order (the display order is the order saved).
@@ -41,7 +43,9 @@ public:
     // The text of column (from 1) of the entry at display position i.
     virtual const QString &Text(qsizetype i, int column) const = 0;
     virtual int SortColumn() const = 0;
-    virtual void ClickColumn(int column, qsizetype *follow) = 0;
+    // order receives the former display position of each entry (see
+    // TCatalogueList::Sort).
+    virtual void ClickColumn(int column, qsizetype *follow, std::vector<qsizetype> *order) = 0;
 };
 
 template <class TEntry> class TCatalogueRowsOf : public TCatalogueRows
@@ -54,7 +58,10 @@ public:
         return ColumnText(m_list.At(i), column);
     }
     int SortColumn() const override { return m_list.SortColumn(); }
-    void ClickColumn(int column, qsizetype *follow) override { m_list.ClickColumn(column, follow); }
+    void ClickColumn(int column, qsizetype *follow, std::vector<qsizetype> *order) override
+    {
+        m_list.ClickColumn(column, follow, order);
+    }
 
 private:
     TCatalogueList<TEntry> &m_list;
@@ -103,6 +110,7 @@ public:
 
 private:
     void BuildSearchTexts() const;
+    QStringView SearchText(qsizetype entry) const;
     void ApplyFilter(bool narrowOnly);
 
     std::unique_ptr<TCatalogueRows> m_rows;
@@ -111,9 +119,12 @@ private:
     QString m_foldedFilter;
     bool m_filtering = false;
     std::vector<qsizetype> m_visible; // catalogue positions shown while filtering, ascending
-    // Folded texts of all columns of each entry, built when a filter first
-    // needs them and dropped when the catalogue changes.
-    mutable QList<QString> m_searchTexts;
+    // The folded texts of all columns of every entry, one after the other in
+    // one buffer, built when a filter first needs them. A sort only reorders
+    // m_slotOf (display position -> slot); an edit drops them.
+    mutable QString m_searchBuffer;
+    mutable std::vector<qsizetype> m_searchStart; // per slot, and the end
+    mutable std::vector<qsizetype> m_slotOf;
     mutable bool m_searchTextsValid = false;
 };
 
