@@ -278,6 +278,11 @@ qsizetype TCatalogueForm::RunPick(const QString &current)
 void TCatalogueForm::ShowModal()
 {
     mTrazi->clear();
+    // The catalogue may have been loaded or changed since the list last read
+    // it; the selection of the last showing stays.
+    const qsizetype keep = Selected();
+    m_model->Refresh();
+    SelectEntry(keep);
     if (!m_shownBefore) {
         // Centred at the first showing of a run; afterwards where it was left.
         ensurePolished();
