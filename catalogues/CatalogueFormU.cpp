@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -165,8 +166,19 @@ TCatalogueForm::TCatalogueForm(const TCatalogueLayout &layout, std::unique_ptr<T
     List->setObjectName(layout.ListName);
     List->setAccessibleName(layout.Caption);
     List->SetCatalogueModel(m_model);
-    for (int i = 0; i < layout.Columns.size(); ++i)
-        List->horizontalHeader()->resizeSection(i, layout.Columns[i].Width);
+    // The designed widths, wider where this font needs it for a whole code
+    // or the caption with its sort mark; the window grows to show them all.
+    int columnsWidth = 0;
+    for (int i = 0; i < layout.Columns.size(); ++i) {
+        const TCatalogueColumn &c = layout.Columns[i];
+        const QFontMetrics cells = List->fontMetrics();
+        const QFontMetrics captions = List->horizontalHeader()->fontMetrics();
+        const int width =
+            std::max({c.Width, cells.horizontalAdvance(QString(c.FitDigits, u'8')) + 14,
+                      captions.horizontalAdvance(c.Caption) + 24});
+        List->horizontalHeader()->resizeSection(i, width);
+        columnsWidth += width;
+    }
     mTrazi->installEventFilter(new TFilterKeys(List, this));
 
     btnPick = MakeCatalogueButton(QStringLiteral("Izaberi"), QStringLiteral("btnPick"), this);
@@ -221,7 +233,10 @@ TCatalogueForm::TCatalogueForm(const TCatalogueLayout &layout, std::unique_ptr<T
     connect(m_model, &QAbstractItemModel::modelReset, this, &TCatalogueForm::UpdateButtons);
 
     setMinimumSize(layout.Minimum);
-    resize(layout.Designed);
+    const int frame = 2 * List->frameWidth() +
+                      List->style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
+                      main->contentsMargins().left() + main->contentsMargins().right();
+    resize(std::max(layout.Designed.width(), columnsWidth + frame), layout.Designed.height());
     RestorePlacement(this, layout.FormName, true);
     RestoreColumnWidths(List->horizontalHeader(), layout.FormName, layout.ListName);
     UpdateSortIndicator();

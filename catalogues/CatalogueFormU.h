@@ -54,6 +54,9 @@ struct TCatalogueColumn
 {
     QString Caption;
     int Width = 100;
+    // The longest code of the column in digits: the column is made at least
+    // as wide as that, whatever the font.
+    int FitDigits = 0;
 };
 
 // What tells one catalogue window from another.

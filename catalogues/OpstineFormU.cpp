@@ -17,7 +17,7 @@ TOpstineForm::TOpstineForm(TCatalogue &catalogue, QWidget *parent)
           {.FormName = QStringLiteral("OpstineForm"),
            .Caption = QStringLiteral("Opštine"),
            .ListName = QStringLiteral("OpstineV"),
-           .Columns = {{QStringLiteral("Šifra"), 49}, {QStringLiteral("Naziv"), 235}},
+           .Columns = {{QStringLiteral("Šifra"), 49, 3}, {QStringLiteral("Naziv"), 235}},
            .Designed = {337, 322}},
           catalogue, TCatalogueKind::Opstine, parent)
 {

@@ -17,7 +17,7 @@ TPrihodiForm::TPrihodiForm(TCatalogue &catalogue, QWidget *parent)
           {.FormName = QStringLiteral("PrihodiForm"),
            .Caption = QStringLiteral("Vrste prihoda"),
            .ListName = QStringLiteral("PrihodiV"),
-           .Columns = {{QStringLiteral("Šifra"), 60}, {QStringLiteral("Naziv"), 300}},
+           .Columns = {{QStringLiteral("Šifra"), 60, 6}, {QStringLiteral("Naziv"), 300}},
            .Designed = {420, 322}},
           catalogue, TCatalogueKind::Prihodi, parent)
 {

@@ -17,7 +17,7 @@ TRacuniForm::TRacuniForm(TCatalogue &catalogue, QWidget *parent)
           {.FormName = QStringLiteral("RacuniForm"),
            .Caption = QStringLiteral("Računi primaoca"),
            .ListName = QStringLiteral("RacuniV"),
-           .Columns = {{QStringLiteral("Šifra"), 120}, {QStringLiteral("Naziv"), 250}},
+           .Columns = {{QStringLiteral("Šifra"), 120, 16}, {QStringLiteral("Naziv"), 250}},
            .Designed = {420, 322}},
           catalogue, TCatalogueKind::Racuni, parent)
 {

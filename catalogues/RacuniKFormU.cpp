@@ -9,10 +9,10 @@ TRacuniKForm::TRacuniKForm(TSenderCatalogue &senders, QWidget *parent)
     : TCatalogueForm({.FormName = QStringLiteral("RacuniKForm"),
                       .Caption = QStringLiteral("Pošiljaoci"),
                       .ListName = QStringLiteral("RacuniKV"),
-                      .Columns = {{QStringLiteral("Šifra"), 120},
+                      .Columns = {{QStringLiteral("Šifra"), 120, 16},
                                   {QStringLiteral("Naziv"), 200},
-                                  {QStringLiteral("Broj por. obv."), 100},
-                                  {QStringLiteral("Poziv na broj"), 80}},
+                                  {QStringLiteral("Broj por. obv."), 100, 13},
+                                  {QStringLiteral("Poziv na broj"), 80, 10}},
                       .Designed = {624, 200}},
                      std::make_unique<TCatalogueRowsOf<TSenderEntry>>(senders), parent),
       m_senders(senders), m_addEdit(new TRacunKAddEditForm(this))
