@@ -7,6 +7,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTabBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QValidator>
@@ -532,6 +534,15 @@ void TMainForm::DataChange(QWidget *control)
     }
 }
 
+void TMainForm::SetListModel(QAbstractItemModel *model)
+{
+    // The view makes a selection model for every model it is given and keeps
+    // the old ones; they would pile up with every switch of tabs.
+    QItemSelectionModel *old = UplList->selectionModel();
+    UplList->setModel(model);
+    delete old;
+}
+
 void TMainForm::FillSlipList()
 {
     Editing = false;
@@ -539,7 +550,7 @@ void TMainForm::FillSlipList()
     FSettingText = true;
     if (!open) {
         mNapomene->clear();
-        UplList->setModel(nullptr);
+        SetListModel(nullptr);
         FSettingText = false;
         return;
     }
@@ -550,7 +561,7 @@ void TMainForm::FillSlipList()
     FSettingText = false;
 
     if (UplList->model() != &open->Model) {
-        UplList->setModel(&open->Model);
+        SetListModel(&open->Model);
         connect(UplList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
                 [this](const QItemSelection &selected, const QItemSelection &deselected) {
                     if (!Editing)
@@ -564,6 +575,14 @@ void TMainForm::FillSlipList()
                     for (const QItemSelectionRange &r : selected)
                         for (int i = r.top(); i <= r.bottom() && i < f->Count(); ++i)
                             f->Uplatnice[i].Oznacena = true;
+                    // A click beside the lines unselects them all; the
+                    // editor would then write into no slip.
+                    if (!UplList->selectionModel()->hasSelection() && f->Count() > 0)
+                        QTimer::singleShot(0, this, [this] {
+                            if (UplList->selectionModel() &&
+                                !UplList->selectionModel()->hasSelection())
+                                FillSlipList();
+                        });
                     ShowCurrentSlip();
                     ScheduleUpdate();
                 });

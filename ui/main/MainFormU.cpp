@@ -79,6 +79,14 @@ TMainForm::TMainForm(TProgramData &data, QWidget *parent) : QMainWindow(parent),
     Editing = true;
     SelectPrinter();
 
+    // The options may change the printer, the rows' arrangement and the
+    // screen millimetres.
+    connect(this, &TMainForm::SettingsChanged, this, [this] {
+        SelectPrinter();
+        ShowCurrentSlip();
+        ScheduleUpdate();
+    });
+
     InitSlipCommands();
     InitCatalogueWindows();
     InitFormatEditor();
@@ -359,13 +367,7 @@ void TMainForm::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    FClosing = true;
     event->accept();
     if (FTray)
         FTray->hide();
-}
-
-void TMainForm::changeEvent(QEvent *event)
-{
-    QMainWindow::changeEvent(event);
 }
