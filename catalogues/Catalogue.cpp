@@ -93,6 +93,9 @@ int CompareEntries(const TSenderEntry &a, const TSenderEntry &b, int sortColumn)
 template <class TEntry> void TCatalogueList<TEntry>::Assign(QList<TEntry> entries)
 {
     m_entries = std::move(entries);
+    // The index belongs to the former entries: Sort builds it afresh.
+    m_folded.clear();
+    m_index.clear();
     m_modified = false;
     Sort();
 }
@@ -142,9 +145,36 @@ void TCatalogueList<TEntry>::Sort(qsizetype *follow, std::vector<qsizetype> *ord
     m_entries = std::move(sorted);
     if (follow && *follow >= 0 && *follow < n)
         *follow = newPos[*follow];
+    if (m_folded.size() != n) {
+        Reindex();
+    } else {
+        // The codes are the same, only their places changed: carry the folded
+        // codes along and move each code's first place, rather than fold and
+        // hash every code again.
+        QList<QString> folded;
+        folded.reserve(n);
+        for (qsizetype p = 0; p < n; ++p)
+            folded.append(std::move(m_folded[byKey[p]]));
+        m_folded = std::move(folded);
+        bool shared = false;
+        for (auto it = m_index.begin(); it != m_index.end(); ++it) {
+            if (it->Count == 1) {
+                it->First = newPos[it->First];
+            } else {
+                shared = true;
+                it->First = n;
+            }
+        }
+        if (shared) {
+            for (qsizetype p = 0; p < n; ++p) {
+                TCodeSlot &slot = m_index[m_folded[p]];
+                if (slot.Count > 1 && p < slot.First)
+                    slot.First = p;
+            }
+        }
+    }
     if (order)
         *order = std::move(byKey);
-    Reindex();
 }
 
 template <class TEntry> void TCatalogueList<TEntry>::Reindex()
