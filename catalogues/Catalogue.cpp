@@ -110,9 +110,19 @@ template <class TEntry>
 void TCatalogueList<TEntry>::ClickColumn(int column, qsizetype *follow,
                                          std::vector<qsizetype> *order)
 {
-    m_sortColumn = column == std::abs(m_sortColumn) ? -m_sortColumn : column;
-    if (m_sortColumn == 0)
-        m_sortColumn = 1;
+    if (column != 0 && column == std::abs(m_sortColumn)) {
+        // The list is sorted by this column already: the other direction is
+        // the list turned round (entries that compare equal may come in any
+        // order).
+        m_sortColumn = -m_sortColumn;
+        const qsizetype n = m_entries.size();
+        std::vector<qsizetype> reversed(n);
+        for (qsizetype p = 0; p < n; ++p)
+            reversed[p] = n - 1 - p;
+        Permute(std::move(reversed), follow, order);
+        return;
+    }
+    m_sortColumn = column == 0 ? 1 : column;
     Sort(follow, order);
 }
 
@@ -134,7 +144,14 @@ void TCatalogueList<TEntry>::Sort(qsizetype *follow, std::vector<qsizetype> *ord
     std::iota(byKey.begin(), byKey.end(), qsizetype(0));
     std::stable_sort(byKey.begin(), byKey.end(),
                      [&](qsizetype x, qsizetype y) { return keys[x].compare(keys[y]) * sign < 0; });
+    Permute(std::move(byKey), follow, order);
+}
 
+template <class TEntry>
+void TCatalogueList<TEntry>::Permute(std::vector<qsizetype> byKey, qsizetype *follow,
+                                     std::vector<qsizetype> *order)
+{
+    const qsizetype n = m_entries.size();
     QList<TEntry> sorted;
     sorted.reserve(n);
     std::vector<qsizetype> newPos(n);
