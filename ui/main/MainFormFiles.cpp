@@ -341,6 +341,7 @@ void TMainForm::FileDefaultDelAExecute()
 void TMainForm::mnuFileClick()
 {
     mnuFileSelect->clear();
+    qDeleteAll(mnuFileSelect->findChildren<QActionGroup *>(Qt::FindDirectChildrenOnly));
     auto *group = new QActionGroup(mnuFileSelect);
     for (int i = 0; i < FileTabs->count(); ++i) {
         QString caption = FileTabs->tabText(i);
