@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+#include <vector>
+
 // One entry of a code catalogue (municipalities, recipient accounts, revenue
 // types). A payment purpose keeps its text in Sifra and leaves Naziv empty.
 struct TCatalogueEntry
@@ -86,8 +88,12 @@ public:
     void SetSortColumn(int column, qsizetype *follow = nullptr);
     // A click on the header of column (from 1): the same column turns the
     // direction round, another column sorts ascending by it.
-    void ClickColumn(int column, qsizetype *follow = nullptr);
-    void Sort(qsizetype *follow = nullptr);
+    void ClickColumn(int column, qsizetype *follow = nullptr,
+                     std::vector<qsizetype> *order = nullptr);
+    // order, when given, receives for each display position the entry's
+    // position before the sort (so that a view can carry along what it
+    // keeps per entry).
+    void Sort(qsizetype *follow = nullptr, std::vector<qsizetype> *order = nullptr);
 
     bool Modified() const { return m_modified; }
     void SetModified(bool modified) { m_modified = modified; }
@@ -111,6 +117,8 @@ protected:
 private:
     // These keep the entries, their folded codes and the index in step.
     void Reindex();
+    // Puts the entry at byKey[p] at position p, the index carried along.
+    void Permute(std::vector<qsizetype> byKey, qsizetype *follow, std::vector<qsizetype> *order);
     void RemoveAt(qsizetype p);
     void InsertAt(qsizetype q, TEntry entry);
     qsizetype SortedPlace(const TEntry &entry) const;
