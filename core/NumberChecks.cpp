@@ -130,3 +130,16 @@ TCheckResult CheckBrojObveznika(const QString &text)
 {
     return text.trimmed().startsWith(u'4') ? CheckIdNumber(text) : CheckJmb(text);
 }
+
+QStringList SlipCheckProblems(const TUpl &slip)
+{
+    QStringList problems;
+    const auto add = [&problems](const char16_t *label, const TCheckResult &r) {
+        if (CheckFails(r))
+            problems += QString::fromUtf16(label) + QStringLiteral(": ") + r.Reason;
+    };
+    add(u"Račun pošiljaoca", CheckAccount(slip.RacunPosiljaoca));
+    add(u"Račun primaoca", CheckAccount(slip.RacunPrimaoca));
+    add(u"Br. por. obveznika", CheckBrojObveznika(slip.BrojObveznika));
+    return problems;
+}

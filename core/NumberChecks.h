@@ -1,6 +1,9 @@
 #pragma once
 
+#include "core/Upl.h"
+
 #include <QString>
+#include <QStringList>
 
 // Checks of the numbers a slip carries: the bank accounts and the taxpayer
 // number (a personal number, JMB, or a company's identification number). They
@@ -53,3 +56,7 @@ TCheckResult CheckBrojObveznika(const QString &text);
 int Mod11ControlDigit(QStringView digits);
 // The two check digits the first 14 digits of an account call for (2 … 98).
 int AccountCheckDigits(QStringView digits);
+
+// What fails its check on a finished slip, one line per field, such as
+// "Račun primaoca: Kontrolni broj računa nije ispravan". Empty fields pass.
+QStringList SlipCheckProblems(const TUpl &slip);

@@ -6,6 +6,7 @@
 
 #include <QFileInfo>
 #include <QHash>
+#include <QSaveFile>
 
 #include <charconv>
 #include <cmath>
@@ -460,4 +461,33 @@ TUpl ImportDefaultSlip()
             return r.File->Uplatnice.front();
     }
     return NewSlip();
+}
+
+bool WriteWholeFile(const QString &path, const QByteArray &bytes, QString *error)
+{
+    // Unbuffered: a buffered save file writes its last bytes inside commit(),
+    // which then reports success for a file cut short by a full disk.
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        if (error)
+            *error = f.errorString();
+        return false;
+    }
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const qint64 n = f.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0) {
+            if (error)
+                *error = f.errorString();
+            f.cancelWriting();
+            return false;
+        }
+        done += n;
+    }
+    if (!f.commit()) {
+        if (error)
+            *error = f.errorString();
+        return false;
+    }
+    return true;
 }

@@ -42,6 +42,10 @@ TSlipCsvImport ImportSlipsCsv(const QByteArray &bytes, const TUpl &defaults);
 // their dots. Reading the result back gives the same slips.
 QByteArray ExportSlipsCsv(const QList<TUpl> &slips);
 
+// Replaces path with bytes through a temporary file, so that a failed write
+// (a full disk) leaves the previous file as it was.
+bool WriteWholeFile(const QString &path, const QByteArray &bytes, QString *error = nullptr);
+
 // What a new slip starts from: the first slip of Default1.upl in the program's
 // folder, or a new slip when that file is missing, unreadable or empty.
 TUpl ImportDefaultSlip();
