@@ -4,76 +4,108 @@
 
 #include <QStringDecoder>
 
+qsizetype TCsvReader::PlainEnd(qsizetype from) const
+{
+    const qsizetype n = m_text.size();
+    const char16_t sep = m_separator.unicode();
+    const char16_t *p = m_text.utf16();
+    while (from < n && p[from] != sep && p[from] != u'\n' && p[from] != u'\r')
+        ++from;
+    return from;
+}
+
+QStringView TCsvReader::Field(qsizetype i) const
+{
+    const TSpan &s = m_spans[i];
+    return s.InBuffer ? QStringView(m_buffer).mid(s.Start, s.Length)
+                      : m_text.mid(s.Start, s.Length);
+}
+
+bool TCsvReader::Next()
+{
+    const qsizetype n = m_text.size();
+    m_spans.clear();
+    m_buffer.resize(0);
+    if (m_pos >= n)
+        return false;
+    ++m_row;
+    for (;;) {
+        TSpan span;
+        if (m_text[m_pos] == u'"') {
+            qsizetype run = m_pos + 1; // start of the text not yet taken
+            qsizetype from = run;
+            span.Start = run;
+            for (;;) {
+                const qsizetype q = m_text.indexOf(u'"', from);
+                if (q < 0) {
+                    m_error = QStringLiteral("Red %1: navodnici nisu zatvoreni do kraja datoteke")
+                                  .arg(m_row);
+                    m_pos = n;
+                    m_spans.clear();
+                    return false;
+                }
+                if (q + 1 < n && m_text[q + 1] == u'"') {
+                    // A doubled quote: the field is put together in the buffer.
+                    if (!span.InBuffer) {
+                        span.InBuffer = true;
+                        span.Start = m_buffer.size();
+                    }
+                    m_buffer.append(m_text.mid(run, q + 1 - run));
+                    from = run = q + 2;
+                    continue;
+                }
+                if (span.InBuffer) {
+                    m_buffer.append(m_text.mid(run, q - run));
+                    span.Length = m_buffer.size() - span.Start;
+                } else {
+                    span.Length = q - run;
+                }
+                m_pos = q + 1;
+                break;
+            }
+            // Text after the closing quote is kept, as spreadsheets do.
+            const qsizetype end = PlainEnd(m_pos);
+            if (end > m_pos) {
+                if (!span.InBuffer) {
+                    const QStringView inside = m_text.mid(span.Start, span.Length);
+                    span.InBuffer = true;
+                    span.Start = m_buffer.size();
+                    m_buffer.append(inside);
+                }
+                m_buffer.append(m_text.mid(m_pos, end - m_pos));
+                span.Length = m_buffer.size() - span.Start;
+                m_pos = end;
+            }
+        } else {
+            const qsizetype end = PlainEnd(m_pos);
+            span.Start = m_pos;
+            span.Length = end - m_pos;
+            m_pos = end;
+        }
+        m_spans.append(span);
+        if (m_pos >= n)
+            return true;
+        const QChar c = m_text[m_pos++];
+        if (c == m_separator)
+            continue;
+        if (c == u'\r' && m_pos < n && m_text[m_pos] == u'\n')
+            ++m_pos;
+        return true;
+    }
+}
+
 TCsvParse ParseCsv(QStringView text, QChar separator)
 {
     TCsvParse result;
-    TCsvRecord record;
-    record.Row = 1;
-    QString field;
-    bool quoted = false;     // inside quotes
-    bool wasQuoted = false;  // the current field began with a quote
-    bool recordOpen = false; // something of the current record has been read
-
-    const auto endField = [&] {
-        record.Fields.append(field);
-        field.clear();
-        wasQuoted = false;
-    };
-    const auto endRecord = [&] {
-        endField();
-        const qsizetype next = record.Row + 1;
-        result.Records.append(std::move(record));
-        record = TCsvRecord{};
-        record.Row = next;
-        recordOpen = false;
-    };
-
-    const qsizetype n = text.size();
-    qsizetype start = 0; // start of the plain run not yet copied into field
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text[i];
-        if (quoted) {
-            if (c != u'"')
-                continue;
-            field += text.mid(start, i - start);
-            if (i + 1 < n && text[i + 1] == u'"') {
-                field += u'"';
-                ++i;
-                start = i + 1;
-            } else {
-                quoted = false;
-                start = i + 1;
-            }
-            continue;
-        }
-        if (c == separator) {
-            field += text.mid(start, i - start);
-            endField();
-            recordOpen = true;
-            start = i + 1;
-        } else if (c == u'\n' || c == u'\r') {
-            field += text.mid(start, i - start);
-            endRecord();
-            if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n')
-                ++i;
-            start = i + 1;
-        } else if (c == u'"' && field.isEmpty() && start == i && !wasQuoted) {
-            quoted = true;
-            wasQuoted = true;
-            recordOpen = true;
-            start = i + 1;
-        } else {
-            recordOpen = true;
-        }
+    TCsvReader reader(text, separator);
+    while (reader.Next()) {
+        TCsvRecord r;
+        r.Row = reader.Row();
+        for (qsizetype i = 0; i < reader.FieldCount(); ++i)
+            r.Fields.append(reader.Field(i).toString());
+        result.Records.append(std::move(r));
     }
-    if (quoted) {
-        result.Error =
-            QStringLiteral("Red %1: navodnici nisu zatvoreni do kraja datoteke").arg(record.Row);
-        return result;
-    }
-    field += text.mid(start, n - start);
-    if (recordOpen || !field.isEmpty())
-        endRecord();
+    result.Error = reader.Error();
     return result;
 }
 
@@ -128,19 +160,17 @@ QString CsvEncodingName(TCsvEncoding encoding)
     return {};
 }
 
-QString CsvField(const QString &field, QChar separator)
+void AppendCsvField(QString &out, QStringView field, QChar separator)
 {
     bool needs = !field.isEmpty() && (field.front() == u' ' || field.back() == u' ');
-    for (QChar c : field) {
-        if (c == separator || c == u'"' || c == u'\n' || c == u'\r') {
-            needs = true;
-            break;
-        }
+    for (qsizetype i = 0; i < field.size() && !needs; ++i) {
+        const QChar c = field[i];
+        needs = c == separator || c == u'"' || c == u'\n' || c == u'\r';
     }
-    if (!needs)
-        return field;
-    QString out;
-    out.reserve(field.size() + 2);
+    if (!needs) {
+        out += field;
+        return;
+    }
     out += u'"';
     for (QChar c : field) {
         if (c == u'"')
@@ -148,6 +178,12 @@ QString CsvField(const QString &field, QChar separator)
         out += c;
     }
     out += u'"';
+}
+
+QString CsvField(const QString &field, QChar separator)
+{
+    QString out;
+    AppendCsvField(out, field, separator);
     return out;
 }
 
@@ -156,7 +192,7 @@ void AppendCsvRecord(QString &out, const QStringList &fields, QChar separator)
     for (qsizetype i = 0; i < fields.size(); ++i) {
         if (i > 0)
             out += separator;
-        out += CsvField(fields[i], separator);
+        AppendCsvField(out, fields[i], separator);
     }
     out += QLatin1String("\r\n");
 }

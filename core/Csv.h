@@ -25,6 +25,41 @@ struct TCsvParse
     QString Error; // a quoted field left open at the end of the text
 };
 
+// Reads decoded text one record at a time. Fields are views, valid until the
+// next call of Next(): into the text itself, or, for a field with doubled
+// quotes, into the reader's own buffer.
+class TCsvReader
+{
+public:
+    TCsvReader(QStringView text, QChar separator) : m_text(text), m_separator(separator) {}
+
+    // Reads the next record; false at the end of the text or on a quoted field
+    // left open (then Error() says so).
+    bool Next();
+    // The spreadsheet row of the record just read.
+    qsizetype Row() const { return m_row; }
+    qsizetype FieldCount() const { return m_spans.size(); }
+    QStringView Field(qsizetype i) const;
+    const QString &Error() const { return m_error; }
+
+private:
+    struct TSpan
+    {
+        qsizetype Start = 0;
+        qsizetype Length = 0;
+        bool InBuffer = false;
+    };
+    qsizetype PlainEnd(qsizetype from) const;
+
+    QStringView m_text;
+    QChar m_separator;
+    qsizetype m_pos = 0;
+    qsizetype m_row = 0;
+    QList<TSpan> m_spans;
+    QString m_buffer;
+    QString m_error;
+};
+
 // Splits decoded text. An empty line gives a record with one empty field; a
 // line break at the very end does not start a further record.
 TCsvParse ParseCsv(QStringView text, QChar separator);
@@ -49,5 +84,7 @@ QString CsvEncodingName(TCsvEncoding encoding);
 // A field as it must be written: in quotes, with quotes doubled, when it holds
 // the separator, a quote, a line break or blanks at either end.
 QString CsvField(const QString &field, QChar separator);
+// Appends the field as CsvField writes it.
+void AppendCsvField(QString &out, QStringView field, QChar separator);
 // One record with its line end (CR LF).
 void AppendCsvRecord(QString &out, const QStringList &fields, QChar separator);

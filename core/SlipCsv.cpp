@@ -5,7 +5,6 @@
 #include "core/Win1250.h"
 
 #include <QFileInfo>
-#include <QHash>
 #include <QSaveFile>
 
 #include <charconv>
@@ -147,32 +146,18 @@ template <typename T> QString ShortestText(T value)
     return text;
 }
 
-// The first character of text that Windows-1250 has no byte for.
-std::optional<QChar> FirstUnwritable(const QString &text)
-{
-    bool ascii = true;
-    for (QChar c : text)
-        if (c.unicode() >= 0x80) {
-            ascii = false;
-            break;
-        }
-    if (ascii)
-        return std::nullopt;
-    const QByteArray bytes = Win1250::Encode(text);
-    for (qsizetype i = 0; i < text.size(); ++i)
-        if (bytes[i] == '?' && text[i] != u'?')
-            return text[i];
-    return std::nullopt;
-}
-
 std::optional<bool> ParseFlag(QStringView text)
 {
-    const QString t = text.trimmed().toString().toLower();
-    static const QStringList yes = {"1", "da", "true", "x", "yes", "hitno"};
-    static const QStringList no = {"0", "ne", "false", "", "no"};
-    if (yes.contains(t))
+    text = text.trimmed();
+    const auto any = [text](std::initializer_list<const char16_t *> words) {
+        for (const char16_t *w : words)
+            if (text.compare(QStringView(w), Qt::CaseInsensitive) == 0)
+                return true;
+        return false;
+    };
+    if (any({u"1", u"da", u"true", u"x", u"yes", u"hitno"}))
         return true;
-    if (no.contains(t))
+    if (text.isEmpty() || any({u"0", u"ne", u"false", u"no"}))
         return false;
     return std::nullopt;
 }
@@ -214,37 +199,36 @@ QString DateForSheet(const QString &stored)
     return stored.left(2) + u'.' + stored.mid(2, 2) + u'.' + stored.mid(4, 2);
 }
 
-QString DateFromSheet(const QString &cell)
+QString DateFromSheet(QStringView cell)
 {
     if (cell.size() == 8 && cell[2] == u'.' && cell[5] == u'.')
-        return cell.left(2) + cell.mid(3, 2) + cell.mid(6, 2);
-    return cell;
+        return cell.left(2).toString().append(cell.mid(3, 2)).append(cell.mid(6, 2));
+    return cell.toString();
 }
 
-QString Quoted(const QString &text)
+QString Quoted(QStringView text)
 {
     return QStringLiteral("„%1“").arg(text);
 }
 
 // Stores one cell into slip; returns the reason when the cell is refused.
-std::optional<QString> Apply(const TColumn &col, const QString &cell, TUpl &slip,
-                             bool checkCodePage)
+std::optional<QString> Apply(const TColumn &col, QStringView cell, TUpl &slip, bool checkCodePage)
 {
-    const QString name = QString::fromLatin1(col.Name);
+    const QLatin1String name(col.Name);
     switch (col.Kind) {
     case TKind::Text:
     case TKind::Date: {
-        const QString value = col.Kind == TKind::Date ? DateFromSheet(cell) : cell;
+        QString value = col.Kind == TKind::Date ? DateFromSheet(cell) : cell.toString();
         if (checkCodePage)
-            if (const auto c = FirstUnwritable(value))
+            if (const qsizetype bad = Win1250::FirstUnencodable(value); bad >= 0)
                 return QStringLiteral("%1 sadrži znak %2 koji Windows-1250 ne može zapisati")
-                    .arg(name, Quoted(*c));
+                    .arg(name, Quoted(value.mid(bad, 1)));
         if (col.Limit > 0 && value.size() > col.Limit)
             return QStringLiteral("%1 ima %2 znakova, a najviše je %3")
                 .arg(name)
                 .arg(value.size())
                 .arg(col.Limit);
-        slip.*col.Text = value;
+        slip.*col.Text = std::move(value);
         return std::nullopt;
     }
     case TKind::Amount: {
@@ -343,37 +327,34 @@ TSlipCsvImport ImportSlipsCsv(const QByteArray &bytes, const TUpl &defaults)
     const TCsvText decoded = DecodeCsvBytes(bytes);
     result.Encoding = decoded.Encoding;
     result.Separator = DetectCsvSeparator(decoded.Text);
-    TCsvParse parse = ParseCsv(decoded.Text, result.Separator);
-    if (!parse.Error.isEmpty()) {
-        result.Error = parse.Error;
-        return result;
-    }
-    if (parse.Records.isEmpty()) {
-        result.Error = QStringLiteral("Datoteka je prazna");
+    TCsvReader reader(decoded.Text, result.Separator);
+    if (!reader.Next()) {
+        result.Error =
+            reader.Error().isEmpty() ? QStringLiteral("Datoteka je prazna") : reader.Error();
         return result;
     }
 
     // Header: which column of the file feeds which field.
-    const QStringList &header = parse.Records.front().Fields;
-    QHash<QString, qsizetype> byName;
-    for (qsizetype c = 0; c < kColumnCount; ++c)
-        byName.insert(QString::fromLatin1(kColumns[c].Name).toLower(), c);
+    const qsizetype headerSize = reader.FieldCount();
     QList<std::pair<qsizetype, const TColumn *>> used; // file column, field
-    for (qsizetype i = 0; i < header.size(); ++i) {
-        const QString cell = header[i].trimmed();
-        const auto it = byName.constFind(cell.toLower());
-        if (it == byName.constEnd()) {
+    for (qsizetype i = 0; i < headerSize; ++i) {
+        const QStringView cell = reader.Field(i).trimmed();
+        const TColumn *col = nullptr;
+        for (const TColumn &c : kColumns)
+            if (cell.compare(QLatin1String(c.Name), Qt::CaseInsensitive) == 0)
+                col = &c;
+        if (!col) {
             if (!cell.isEmpty())
-                result.UnknownColumns += cell;
+                result.UnknownColumns += cell.toString();
             continue;
         }
         for (const auto &u : used)
-            if (u.second == &kColumns[*it]) {
+            if (u.second == col) {
                 result.Error = QStringLiteral("Kolona %1 se ponavlja u prvom redu")
-                                   .arg(QString::fromLatin1(kColumns[*it].Name));
+                                   .arg(QLatin1String(col->Name));
                 return result;
             }
-        used.append({i, &kColumns[*it]});
+        used.append({i, col});
     }
     if (used.isEmpty()) {
         result.Error = QStringLiteral("Prvi red ne imenuje nijedno polje uplatnice "
@@ -382,36 +363,38 @@ TSlipCsvImport ImportSlipsCsv(const QByteArray &bytes, const TUpl &defaults)
     }
 
     const bool checkCodePage = decoded.Encoding != TCsvEncoding::Windows1250;
-    for (qsizetype r = 1; r < parse.Records.size(); ++r) {
-        const TCsvRecord &rec = parse.Records[r];
+    while (reader.Next()) {
         bool blank = true;
-        for (const QString &f : rec.Fields)
-            if (!f.trimmed().isEmpty()) {
-                blank = false;
-                break;
-            }
+        for (qsizetype i = 0; i < reader.FieldCount() && blank; ++i)
+            blank = reader.Field(i).trimmed().isEmpty();
         if (blank)
             continue; // empty rows a spreadsheet leaves in its range
         bool refused = false;
-        for (qsizetype i = header.size(); i < rec.Fields.size(); ++i)
-            if (!rec.Fields[i].isEmpty()) {
+        for (qsizetype i = headerSize; i < reader.FieldCount(); ++i)
+            if (!reader.Field(i).isEmpty()) {
                 result.Refused.append(
-                    {rec.Row, QStringLiteral("red ima %1 ćelija, a prvi red samo %2 kolona")
-                                  .arg(rec.Fields.size())
-                                  .arg(header.size())});
+                    {reader.Row(), QStringLiteral("red ima %1 ćelija, a prvi red samo %2 kolona")
+                                       .arg(reader.FieldCount())
+                                       .arg(headerSize)});
                 refused = true;
                 break;
             }
         TUpl slip = defaults;
         for (const auto &[index, col] : used) {
-            const QString cell = rec.Fields.value(index);
+            const QStringView cell =
+                index < reader.FieldCount() ? reader.Field(index) : QStringView();
             if (const auto reason = Apply(*col, cell, slip, checkCodePage)) {
-                result.Refused.append({rec.Row, *reason});
+                result.Refused.append({reader.Row(), *reason});
                 refused = true;
             }
         }
         if (!refused)
             result.Slips.append(std::move(slip));
+    }
+    if (!reader.Error().isEmpty()) {
+        result.Error = reader.Error();
+        result.Slips.clear();
+        result.Refused.clear();
     }
     return result;
 }
@@ -422,32 +405,32 @@ QByteArray ExportSlipsCsv(const QList<TUpl> &slips)
     QString out;
     out.reserve(512 + slips.size() * 256);
     AppendCsvRecord(out, SlipCsvColumns(), sep);
-    QStringList fields;
     for (const TUpl &s : slips) {
-        fields.clear();
         for (const TColumn &c : kColumns) {
+            if (&c != kColumns)
+                out += sep;
             switch (c.Kind) {
             case TKind::Text:
-                fields += s.*c.Text;
+                AppendCsvField(out, s.*c.Text, sep);
                 break;
             case TKind::Date:
-                fields += DateForSheet(s.*c.Text);
+                AppendCsvField(out, DateForSheet(s.*c.Text), sep);
                 break;
             case TKind::Amount:
-                fields += CsvAmountText(s.Iznos);
+                out += CsvAmountText(s.Iznos);
                 break;
             case TKind::Flag:
-                fields += QLatin1String((c.Name[0] == 'H' ? s.Hitno : s.Oznacena) ? "1" : "0");
+                out += (c.Name[0] == 'H' ? s.Hitno : s.Oznacena) ? u'1' : u'0';
                 break;
             case TKind::States:
-                fields += StatesText(s.Stanja);
+                out += StatesText(s.Stanja);
                 break;
             case TKind::Percent:
-                fields += CsvFloatText(s.Procenat);
+                out += CsvFloatText(s.Procenat);
                 break;
             }
         }
-        AppendCsvRecord(out, fields, sep);
+        out += QLatin1String("\r\n");
     }
     return QByteArray("\xEF\xBB\xBF") + out.toUtf8();
 }

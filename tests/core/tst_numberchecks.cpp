@@ -131,6 +131,22 @@ private Q_SLOTS:
                      c == Mod11ControlDigit(base) ? TCheckState::Valid : TCheckState::Invalid);
         QCOMPARE(Mod11ControlDigit(base), 1);
     }
+
+    void slipProblemsNameTheField()
+    {
+        TUpl slip = NewSlip();
+        QCOMPARE(SlipCheckProblems(slip), QStringList()); // empty fields pass
+        slip.RacunPosiljaoca = QStringLiteral("1990440001200279");
+        slip.RacunPrimaoca = QStringLiteral("102050000010669"); // a digit short
+        slip.BrojObveznika = QStringLiteral("0101990170004");
+        QCOMPARE(SlipCheckProblems(slip),
+                 (QStringList{QStringLiteral("Račun primaoca: Račun mora imati 16 cifara"),
+                              QStringLiteral("Br. por. obveznika: Kontrolna cifra JMB nije "
+                                             "ispravna")}));
+        slip.RacunPosiljaoca = QStringLiteral("1990440001200297");
+        QCOMPARE(SlipCheckProblems(slip).value(0),
+                 QStringLiteral("Račun pošiljaoca: Kontrolni broj računa nije ispravan"));
+    }
 };
 
 QTEST_APPLESS_MAIN(TestNumberChecks)
