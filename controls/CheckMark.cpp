@@ -17,6 +17,16 @@ TCheckMark::TCheckMark(QLineEdit *edit, TCheck check, const QString &caption)
     Refresh();
 }
 
+void TCheckMark::SetPlaceAfter(QWidget *after)
+{
+    if (m_after)
+        m_after->removeEventFilter(this);
+    m_after = after;
+    if (m_after)
+        m_after->installEventFilter(this);
+    Place();
+}
+
 void TCheckMark::SetActive(bool active)
 {
     m_active = active;
@@ -42,15 +52,31 @@ void TCheckMark::Refresh()
 
 void TCheckMark::Place()
 {
+    const bool afterShown = m_after && m_after->isVisibleTo(parentWidget());
     const QRect r = m_edit->geometry();
-    move(r.right() + 1 + Gap, r.top() + (r.height() - Size) / 2);
+    const int left = afterShown ? m_after->geometry().right() + 1 : r.right() + 1;
+    move(left + Gap, r.top() + (r.height() - Size) / 2);
     setVisible(m_kind != TMarkKind::None && m_edit->isVisibleTo(parentWidget()));
     raise();
 }
 
 bool TCheckMark::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_edit) {
+    if (watched == m_after && watched != m_edit) {
+        switch (event->type()) {
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::ShowToParent:
+        case QEvent::HideToParent:
+            Place();
+            break;
+        case QEvent::Destroy:
+            m_after = nullptr;
+            break;
+        default:
+            break;
+        }
+    } else if (watched == m_edit) {
         switch (event->type()) {
         case QEvent::FocusIn:
         case QEvent::FocusOut:

@@ -23,6 +23,10 @@ public:
     // primaoca") in what a screen reader says.
     TCheckMark(QLineEdit *edit, TCheck check, const QString &caption);
 
+    // Places the mark right of after (a "..." button beside the edit) while
+    // that is shown, instead of right of the edit.
+    void SetPlaceAfter(QWidget *after);
+
     // Off: the mark stays hidden whatever the text (the settings switch).
     void SetActive(bool active);
     bool Active() const { return m_active; }
@@ -43,6 +47,7 @@ private:
     void Place();
 
     QLineEdit *m_edit = nullptr;
+    QWidget *m_after = nullptr;
     TCheck m_check;
     QString m_caption;
     bool m_active = true;

@@ -104,6 +104,16 @@ private Q_SLOTS:
         QVERIFY(m_mark->isVisible());
         m_edit->move(20, 40);
         QCOMPARE(m_mark->x(), m_edit->geometry().right() + 1 + TCheckMark::Gap);
+        // Beside a "..." button while it is shown, else beside the edit.
+        auto *button = new QPushButton(QStringLiteral("..."), m_window);
+        button->setGeometry(m_edit->geometry().right() + 3, 40, 20, 20);
+        button->show();
+        m_mark->SetPlaceAfter(button);
+        QCOMPARE(m_mark->x(), button->geometry().right() + 1 + TCheckMark::Gap);
+        button->move(200, 40);
+        QCOMPARE(m_mark->x(), 220 + TCheckMark::Gap);
+        button->hide();
+        QCOMPARE(m_mark->x(), m_edit->geometry().right() + 1 + TCheckMark::Gap);
         // Text set from outside (a catalogue pick) is checked too.
         m_edit->setText(QString());
         QVERIFY(m_mark->isHidden());
