@@ -54,10 +54,10 @@ void TMainForm::InitChecks()
     ApplyCheckSetting();
     connect(this, &TMainForm::SettingsChanged, this, &TMainForm::ApplyCheckSetting);
 
-    MakeAction(FileImportCsvA, "FileImportCsvA", QStringLiteral("Uvoz iz CSV..."), {},
+    MakeAction(FileImportCsvA, "FileImportCsvA", QStringLiteral("U&voz iz CSV..."), {},
                QStringLiteral("Dodaje uplatnice iz tabele (CSV) u tekuću datoteku"),
                &TMainForm::FileImportCsvAExecute);
-    MakeAction(FileExportCsvA, "FileExportCsvA", QStringLiteral("Izvoz u CSV..."), {},
+    MakeAction(FileExportCsvA, "FileExportCsvA", QStringLiteral("I&zvoz u CSV..."), {},
                QStringLiteral("Zapisuje uplatnice tekuće datoteke kao tabelu (CSV)"),
                &TMainForm::FileExportCsvAExecute);
     // Beside the other file commands, before the default-file submenu.
@@ -86,10 +86,12 @@ bool TMainForm::ConfirmPrintChecks(const QList<TUpl> &slips)
         return true;
     QStringList failing;
     for (const TUpl &slip : slips) {
-        const QStringList problems = SlipCheckProblems(slip);
-        if (!problems.isEmpty())
-            failing +=
-                QStringLiteral("%1 (%2)").arg(slip.Opis, problems.join(QStringLiteral("; ")));
+        // By description and the fields that fail; the editor's marks tell why.
+        QStringList fields;
+        for (const QString &problem : SlipCheckProblems(slip))
+            fields += problem.section(QStringLiteral(": "), 0, 0);
+        if (!fields.isEmpty())
+            failing += QStringLiteral("%1 (%2)").arg(slip.Opis, fields.join(QStringLiteral(", ")));
     }
     if (failing.isEmpty())
         return true;
