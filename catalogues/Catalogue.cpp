@@ -103,15 +103,18 @@ template <class TEntry> void TCatalogueList<TEntry>::SetSortColumn(int column, q
     Sort(follow);
 }
 
-template <class TEntry> void TCatalogueList<TEntry>::ClickColumn(int column, qsizetype *follow)
+template <class TEntry>
+void TCatalogueList<TEntry>::ClickColumn(int column, qsizetype *follow,
+                                         std::vector<qsizetype> *order)
 {
     m_sortColumn = column == std::abs(m_sortColumn) ? -m_sortColumn : column;
     if (m_sortColumn == 0)
         m_sortColumn = 1;
-    Sort(follow);
+    Sort(follow, order);
 }
 
-template <class TEntry> void TCatalogueList<TEntry>::Sort(qsizetype *follow)
+template <class TEntry>
+void TCatalogueList<TEntry>::Sort(qsizetype *follow, std::vector<qsizetype> *order)
 {
     const qsizetype n = m_entries.size();
     const int column = std::abs(m_sortColumn);
@@ -124,21 +127,23 @@ template <class TEntry> void TCatalogueList<TEntry>::Sort(qsizetype *follow)
     keys.reserve(n);
     for (const TEntry &e : std::as_const(m_entries))
         keys.push_back(collator.sortKey(ColumnText(e, column).toCaseFolded()));
-    std::vector<qsizetype> order(n);
-    std::iota(order.begin(), order.end(), qsizetype(0));
-    std::stable_sort(order.begin(), order.end(),
+    std::vector<qsizetype> byKey(n);
+    std::iota(byKey.begin(), byKey.end(), qsizetype(0));
+    std::stable_sort(byKey.begin(), byKey.end(),
                      [&](qsizetype x, qsizetype y) { return keys[x].compare(keys[y]) * sign < 0; });
 
     QList<TEntry> sorted;
     sorted.reserve(n);
     std::vector<qsizetype> newPos(n);
     for (qsizetype p = 0; p < n; ++p) {
-        sorted.append(std::move(m_entries[order[p]]));
-        newPos[order[p]] = p;
+        sorted.append(std::move(m_entries[byKey[p]]));
+        newPos[byKey[p]] = p;
     }
     m_entries = std::move(sorted);
     if (follow && *follow >= 0 && *follow < n)
         *follow = newPos[*follow];
+    if (order)
+        *order = std::move(byKey);
     Reindex();
 }
 

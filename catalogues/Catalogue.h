@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+#include <vector>
+
 // One entry of a code catalogue (municipalities, recipient accounts, revenue
 // types). A payment purpose keeps its text in Sifra and leaves Naziv empty.
 struct TCatalogueEntry
@@ -86,8 +88,12 @@ public:
     void SetSortColumn(int column, qsizetype *follow = nullptr);
     // A click on the header of column (from 1): the same column turns the
     // direction round, another column sorts ascending by it.
-    void ClickColumn(int column, qsizetype *follow = nullptr);
-    void Sort(qsizetype *follow = nullptr);
+    void ClickColumn(int column, qsizetype *follow = nullptr,
+                     std::vector<qsizetype> *order = nullptr);
+    // order, when given, receives for each display position the entry's
+    // position before the sort (so that a view can carry along what it
+    // keeps per entry).
+    void Sort(qsizetype *follow = nullptr, std::vector<qsizetype> *order = nullptr);
 
     bool Modified() const { return m_modified; }
     void SetModified(bool modified) { m_modified = modified; }

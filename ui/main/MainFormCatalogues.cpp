@@ -1,48 +1,75 @@
-// The catalogue windows and the options dialog: placeholders until those
-// windows land. InitCatalogueWindows is where they install CataloguePicker
-// and SenderPicker.
+// The catalogue windows and the options dialog: made once with the main
+// window; their pick mode serves the editor's "..." buttons.
 #include "ui/main/MainFormU.h"
 
-#include <QMessageBox>
+#include "catalogues/OpstineFormU.h"
+#include "catalogues/PrihodiFormU.h"
+#include "catalogues/RacuniFormU.h"
+#include "catalogues/RacuniKFormU.h"
+#include "catalogues/SetupFormU.h"
+#include "catalogues/SvrheFormU.h"
+#include "ui/main/ProgramData.h"
 
-namespace {
-
-void NotYet(QWidget *parent)
+void TMainForm::InitCatalogueWindows()
 {
-    QMessageBox::information(parent, QStringLiteral("Kordavina"),
-                             QStringLiteral("Ova komanda još nije dostupna."));
+    OpstineForm = new TOpstineForm(FData.Opstine, this);
+    RacuniForm = new TRacuniForm(FData.Racuni, this);
+    PrihodiForm = new TPrihodiForm(FData.Prihodi, this);
+    SvrheForm = new TSvrheForm(FData.Svrhe, this);
+    RacuniKForm = new TRacuniKForm(FData.Posiljaoci, this);
+    SetupForm = new TSetupForm(FData, this);
+
+    CataloguePicker = [this](TCatalogueKind kind, const QString &current) {
+        return CatalogueForm(kind)->Pick(current);
+    };
+    SenderPicker = [this](const QString &current) { return RacuniKForm->Pick(current); };
 }
 
-} // namespace
-
-void TMainForm::InitCatalogueWindows() {}
+TCodeCatalogueForm *TMainForm::CatalogueForm(TCatalogueKind kind) const
+{
+    switch (kind) {
+    case TCatalogueKind::Opstine:
+        return OpstineForm;
+    case TCatalogueKind::Racuni:
+        return RacuniForm;
+    case TCatalogueKind::Prihodi:
+        return PrihodiForm;
+    case TCatalogueKind::Svrhe:
+        break;
+    }
+    return SvrheForm;
+}
 
 void TMainForm::SetOpstineAExecute()
 {
-    NotYet(this);
+    OpstineForm->Edit();
 }
 
 void TMainForm::SetRacuniAExecute()
 {
-    NotYet(this);
+    RacuniForm->Edit();
 }
 
 void TMainForm::SetVrstePrihodaAExecute()
 {
-    NotYet(this);
+    PrihodiForm->Edit();
 }
 
 void TMainForm::SetSvrheExecute()
 {
-    NotYet(this);
+    SvrheForm->Edit();
 }
 
 void TMainForm::SetUsersAExecute()
 {
-    NotYet(this);
+    RacuniKForm->Edit();
 }
 
 void TMainForm::SetSetupAExecute()
 {
-    NotYet(this);
+    if (!SetupForm->Execute())
+        return;
+    // AlignFields and the field switches take effect on the slip shown.
+    ShowCurrentSlip();
+    Q_EMIT SettingsChanged();
 }

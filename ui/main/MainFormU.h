@@ -230,6 +230,15 @@ public:
     void SetUsersAExecute();
     void SetSetupAExecute();
     void InitCatalogueWindows();
+    // Made once, children of the main window, kept for the run.
+    class TOpstineForm *OpstineForm = nullptr;
+    class TRacuniForm *RacuniForm = nullptr;
+    class TPrihodiForm *PrihodiForm = nullptr;
+    class TSvrheForm *SvrheForm = nullptr;
+    class TRacuniKForm *RacuniKForm = nullptr;
+    class TSetupForm *SetupForm = nullptr;
+    // The window of a code catalogue.
+    class TCodeCatalogueForm *CatalogueForm(TCatalogueKind kind) const;
 
     // Printing (MainFormPrint.cpp).
     void FilePrintAExecute();
