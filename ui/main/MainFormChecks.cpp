@@ -2,6 +2,8 @@
 // spreadsheet files.
 #include "ui/main/MainFormU.h"
 
+#include "catalogues/RacuniFormU.h"
+#include "catalogues/RacuniKFormU.h"
 #include "controls/CheckMark.h"
 #include "core/NumberChecks.h"
 #include "core/SlipCsv.h"
@@ -51,6 +53,13 @@ void TMainForm::InitChecks()
                              QStringLiteral("Račun primaoca"), "markRacunPrimaoca");
     markBrojObveznika = make(mBrojObveznika, nullptr, CheckBrojObveznika,
                              QStringLiteral("Br. por. obveznika"), "markBrojObveznika");
+    // The same marks in the account columns of the catalogue windows.
+    if (RacuniForm)
+        RacuniForm->Model()->SetCheckedColumn(0, CheckAccount);
+    if (RacuniKForm) {
+        RacuniKForm->Model()->SetCheckedColumn(0, CheckAccount);
+        RacuniKForm->Model()->SetCheckedColumn(2, CheckBrojObveznika);
+    }
     ApplyCheckSetting();
     connect(this, &TMainForm::SettingsChanged, this, &TMainForm::ApplyCheckSetting);
 
@@ -78,6 +87,10 @@ void TMainForm::ApplyCheckSetting()
     for (TCheckMark *m : {markRacunPosiljaoca, markRacunPrimaoca, markBrojObveznika})
         if (m)
             m->SetActive(on);
+    if (RacuniForm)
+        RacuniForm->Model()->SetChecksActive(on);
+    if (RacuniKForm)
+        RacuniKForm->Model()->SetChecksActive(on);
 }
 
 bool TMainForm::ConfirmPrintChecks(const QList<TUpl> &slips)

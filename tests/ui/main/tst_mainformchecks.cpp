@@ -1,6 +1,8 @@
 // The account marks of the editor, the print question and the CSV commands
 // of the main window.
 
+#include "catalogues/RacuniFormU.h"
+#include "catalogues/RacuniKFormU.h"
 #include "controls/CheckMark.h"
 #include "core/Settings.h"
 #include "core/SlipCsv.h"
@@ -11,6 +13,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QFile>
+#include <QIcon>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTemporaryDir>
@@ -210,6 +213,46 @@ private Q_SLOTS:
         QCOMPARE(back.Encoding, TCsvEncoding::Utf8Bom);
         QCOMPARE(back.Slips, file->Uplatnice);
         QVERIFY(m_errors.isEmpty());
+    }
+
+    void catalogueAccountColumns()
+    {
+        m_data->Racuni.Add("1990440001200279", "Dobar");
+        m_data->Racuni.Add("1990440001200278", "Loš");
+        m_data->Posiljaoci.Add({"1020500000106698", "Firma", "4200000123458", ""});
+        TCatalogueModel *racuni = m_form->RacuniForm->Model();
+        TCatalogueModel *senders = m_form->RacuniKForm->Model();
+        racuni->Refresh();
+        senders->Refresh();
+        const auto rowOf = [racuni](const QString &code) {
+            for (int r = 0; r < racuni->rowCount(); ++r)
+                if (racuni->index(r, 0).data().toString() == code)
+                    return r;
+            return -1;
+        };
+        const QModelIndex good = racuni->index(rowOf("1990440001200279"), 0);
+        const QModelIndex bad = racuni->index(rowOf("1990440001200278"), 0);
+        QVERIFY(good.isValid() && bad.isValid());
+        QCOMPARE(good.data(Qt::ToolTipRole).toString(), QStringLiteral("Ispravno"));
+        QCOMPARE(bad.data(Qt::ToolTipRole).toString(),
+                 QStringLiteral("Kontrolni broj računa nije ispravan"));
+        QCOMPARE(bad.data(Qt::AccessibleDescriptionRole).toString(),
+                 QStringLiteral("Kontrolni broj računa nije ispravan"));
+        QVERIFY(!bad.data(Qt::DecorationRole).value<QIcon>().isNull());
+        // Only the account column is marked.
+        QVERIFY(!racuni->index(bad.row(), 1).data(Qt::DecorationRole).isValid());
+        // The senders' taxpayer numbers are checked as well.
+        QCOMPARE(senders->index(0, 0).data(Qt::ToolTipRole).toString(), QStringLiteral("Ispravno"));
+        QCOMPARE(senders->index(0, 2).data(Qt::ToolTipRole).toString(),
+                 QStringLiteral("Kontrolna cifra identifikacionog broja nije ispravna"));
+
+        m_data->Settings.ProvjeraRacuna = false;
+        Q_EMIT m_form->SettingsChanged();
+        QVERIFY(!bad.data(Qt::DecorationRole).isValid());
+        QVERIFY(!bad.data(Qt::ToolTipRole).isValid());
+        m_data->Settings.ProvjeraRacuna = true;
+        Q_EMIT m_form->SettingsChanged();
+        QVERIFY(bad.data(Qt::DecorationRole).isValid());
     }
 
     void commandsInTheFileMenu()
