@@ -14,10 +14,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
 #include <QMessageBox>
+#include <QStyle>
+#include <QTableView>
 #include <QToolButton>
 
 namespace {
@@ -53,12 +56,25 @@ void TMainForm::InitChecks()
                              QStringLiteral("Račun primaoca"), "markRacunPrimaoca");
     markBrojObveznika = make(mBrojObveznika, nullptr, CheckBrojObveznika,
                              QStringLiteral("Br. por. obveznika"), "markBrojObveznika");
-    // The same marks in the account columns of the catalogue windows.
+    // The same marks in the account columns of the catalogue windows; the
+    // column makes room for the mark beside a whole number.
+    const auto checkColumn = [](TCatalogueForm *form, int column, int digits,
+                                TCatalogueModel::TColumnCheck check) {
+        form->Model()->SetCheckedColumn(column, std::move(check));
+        QHeaderView *header = form->List->horizontalHeader();
+        const int iconRoom = form->List->iconSize().isValid()
+                                 ? form->List->iconSize().width()
+                                 : form->List->style()->pixelMetric(QStyle::PM_SmallIconSize);
+        const int needed =
+            form->List->fontMetrics().horizontalAdvance(QString(digits, u'8')) + iconRoom + 20;
+        if (header->sectionSize(column) < needed)
+            header->resizeSection(column, needed);
+    };
     if (RacuniForm)
-        RacuniForm->Model()->SetCheckedColumn(0, CheckAccount);
+        checkColumn(RacuniForm, 0, 16, CheckAccount);
     if (RacuniKForm) {
-        RacuniKForm->Model()->SetCheckedColumn(0, CheckAccount);
-        RacuniKForm->Model()->SetCheckedColumn(2, CheckBrojObveznika);
+        checkColumn(RacuniKForm, 0, 16, CheckAccount);
+        checkColumn(RacuniKForm, 2, 13, CheckBrojObveznika);
     }
     ApplyCheckSetting();
     connect(this, &TMainForm::SettingsChanged, this, &TMainForm::ApplyCheckSetting);

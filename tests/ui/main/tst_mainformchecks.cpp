@@ -13,9 +13,11 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QFile>
+#include <QHeaderView>
 #include <QIcon>
 #include <QLineEdit>
 #include <QMenu>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -239,6 +241,10 @@ private Q_SLOTS:
         QCOMPARE(bad.data(Qt::AccessibleDescriptionRole).toString(),
                  QStringLiteral("Kontrolni broj računa nije ispravan"));
         QVERIFY(!bad.data(Qt::DecorationRole).value<QIcon>().isNull());
+        // A whole account fits beside its mark.
+        const QTableView *list = m_form->RacuniForm->List;
+        QVERIFY(list->horizontalHeader()->sectionSize(0) >=
+                list->fontMetrics().horizontalAdvance("1990440001200278") + 16);
         // Only the account column is marked.
         QVERIFY(!racuni->index(bad.row(), 1).data(Qt::DecorationRole).isValid());
         // The senders' taxpayer numbers are checked as well.
