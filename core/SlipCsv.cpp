@@ -155,9 +155,12 @@ std::optional<bool> ParseFlag(QStringView text)
                 return true;
         return false;
     };
-    if (any({u"1", u"da", u"true", u"x", u"yes", u"hitno"}))
+    // Also the words spreadsheets in Bosnian, Croatian or Serbian settings
+    // write for logical cells.
+    if (any({u"1", u"da", u"true", u"x", u"yes", u"hitno", u"istina", u"tačno", u"tacno"}))
         return true;
-    if (text.isEmpty() || any({u"0", u"ne", u"false", u"no"}))
+    if (text.isEmpty() ||
+        any({u"0", u"ne", u"false", u"no", u"neistina", u"netačno", u"netacno", u"laž", u"laz"}))
         return false;
     return std::nullopt;
 }

@@ -297,6 +297,22 @@ private Q_SLOTS:
         QCOMPARE(r.Slips[0].Hitno, true);
     }
 
+    void flagsAsSpreadsheetsWriteThem()
+    {
+        const TSlipCsvImport r = ImportSlipsCsv("Opis;Hitno;Oznacena\n"
+                                                "a;ISTINA;NETAČNO\n"
+                                                "b; Da ;0\n"
+                                                "c;;X\n"
+                                                "d;FALSE;true\n",
+                                                NewSlip());
+        QVERIFY(r.Refused.isEmpty());
+        QCOMPARE(r.Slips.size(), 4);
+        const QList<std::pair<bool, bool>> expected = {
+            {true, false}, {true, false}, {false, true}, {false, true}};
+        for (qsizetype i = 0; i < 4; ++i)
+            QCOMPARE((std::pair{r.Slips[i].Hitno, r.Slips[i].Oznacena}), expected[i]);
+    }
+
     void roundTripKeepsEveryField()
     {
         TUpl second = NewSlip();
