@@ -168,6 +168,41 @@ private Q_SLOTS:
         QCOMPARE(d2.Out, expected);
     }
 
+    void exportToAFullDiskKeepsTheOldFile()
+    {
+        // A real full file system: a buffered save file can report success
+        // for a file cut short there.
+        const QString mnt = Path("full");
+        QDir().mkpath(mnt);
+        if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=64k", "tmpfs", mnt}) != 0)
+            QSKIP("cannot mount a small tmpfs here");
+        struct TUnmount
+        {
+            QString Dir;
+            ~TUnmount() { QProcess::execute("umount", {Dir}); }
+        } unmount{mnt};
+
+        QList<TUpl> slips;
+        for (int i = 0; i < 20; ++i) {
+            TUpl s = NewSlip();
+            s.Opis = QStringLiteral("Uplatnica broj %1").arg(i);
+            s.Svrha = QString(150, u'š');
+            slips.append(s);
+        }
+        WriteSlips(Path("many.upl"), slips);
+        const QString out = mnt + "/out.csv";
+        QVERIFY(Write(out, "old"));
+        // Nearly full, so that the export (some 7 kB) fails at its last bytes,
+        // which a buffered writer only writes when committing.
+        QVERIFY(Write(mnt + "/filler", QByteArray(56 * 1024, 'x')));
+        const TRun r = Kordavina({"export-csv", Path("many.upl"), out});
+        QCOMPARE(r.Exit, 1);
+        QVERIFY2(r.Err.startsWith(out + ": ") && !r.Err.contains("Unknown error"),
+                 qPrintable(r.Err));
+        QCOMPARE(Bytes(out), QByteArray("old"));
+        QCOMPARE(QDir(mnt).entryList(QDir::Files), (QStringList{"filler", "out.csv"}));
+    }
+
     void printWarnsAndStrictRefuses()
     {
         TUpl good = NewSlip();
