@@ -58,9 +58,23 @@ bool IsGroupBlank(QChar c)
 }
 
 // The number in the form std::from_chars reads ("-1234.5"), or nothing.
+// Spreadsheets save a cell as shown, so a currency format brings its mark
+// along. Only the slip's own currency is taken off; an amount in any other
+// currency is no amount for the slip.
+QStringView WithoutCurrency(QStringView text)
+{
+    for (QStringView mark : {u"KM", u"BAM"}) {
+        if (text.endsWith(mark, Qt::CaseInsensitive))
+            return text.chopped(mark.size()).trimmed();
+        if (text.startsWith(mark, Qt::CaseInsensitive))
+            return text.mid(mark.size()).trimmed();
+    }
+    return text;
+}
+
 std::optional<std::string> NormaliseNumber(QStringView text)
 {
-    text = text.trimmed();
+    text = WithoutCurrency(text.trimmed());
     std::string out;
     if (!text.isEmpty() && (text.front() == u'-' || text.front() == u'+')) {
         if (text.front() == u'-')

@@ -54,7 +54,8 @@ TUpl ImportDefaultSlip();
 // optional thousands separators ('.', ',', blanks or apostrophes) between
 // groups of three digits. With both '.' and ',' the later one is the decimal
 // separator; one that occurs several times separates thousands; a lone one
-// is the decimal separator ("1.234" is one point two three four).
+// is the decimal separator ("1.234" is one point two three four). The mark
+// "KM" or "BAM" before or after the number is allowed.
 std::optional<double> ParseCsvNumber(QStringView text);
 std::optional<float> ParseCsvFloat(QStringView text);
 // The amount with a decimal comma: two decimals when that gives the same

@@ -160,7 +160,11 @@ private Q_SLOTS:
         QTest::newRow("no whole part") << ",5" << true << 0.5;
         QTest::newRow("whole number") << "12500" << true << 12500.0;
         QTest::newRow("letters") << "12,3a" << false << 0.0;
-        QTest::newRow("currency") << "12,00 KM" << false << 0.0;
+        QTest::newRow("KM as shown") << "1.234,50 KM" << true << 1234.5;
+        QTest::newRow("KM in front") << "KM 12,00" << true << 12.0;
+        QTest::newRow("BAM") << "12.5BAM" << true << 12.5;
+        QTest::newRow("another currency") << "12,00 EUR" << false << 0.0;
+        QTest::newRow("currency alone") << "KM" << false << 0.0;
         QTest::newRow("bad group") << "1.23.456" << false << 0.0;
         QTest::newRow("group of four") << "1.2345,00" << false << 0.0;
         QTest::newRow("two decimal commas") << "1.234,5,6" << false << 0.0;
