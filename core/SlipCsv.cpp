@@ -5,6 +5,7 @@
 #include "core/Win1250.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 #include <charconv>
@@ -228,6 +229,17 @@ QString Quoted(QStringView text)
     return QStringLiteral("„%1“").arg(text);
 }
 
+// "1,99044000120028E+015": what a spreadsheet makes of a long account typed
+// into a number cell. The digits past the fifteenth are gone.
+bool IsExponentForm(QStringView text)
+{
+    if (!text.contains(u'+'))
+        return false; // the common case, without the expression
+    static const QRegularExpression form(QStringLiteral("^\\d[.,]\\d+E\\+\\d+$"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    return form.match(text.trimmed()).hasMatch();
+}
+
 // Stores one cell into slip; returns the reason when the cell is refused.
 std::optional<QString> Apply(const TColumn &col, QStringView cell, TUpl &slip, bool checkCodePage)
 {
@@ -240,6 +252,10 @@ std::optional<QString> Apply(const TColumn &col, QStringView cell, TUpl &slip, b
             if (const qsizetype bad = Win1250::FirstUnencodable(value); bad >= 0)
                 return QStringLiteral("%1 sadrži znak %2 koji Windows-1250 ne može zapisati")
                     .arg(name, Quoted(value.mid(bad, 1)));
+        if (col.Kind == TKind::Text && col.Limit > 0 && IsExponentForm(value))
+            return QStringLiteral("%1 %2 je u tabeli zapisan kao broj i izgubio je cifre; "
+                                  "formatirajte tu kolonu kao tekst")
+                .arg(name, Quoted(value));
         if (col.Limit > 0 && value.size() > col.Limit)
             return QStringLiteral("%1 ima %2 znakova, a najviše je %3")
                 .arg(name)

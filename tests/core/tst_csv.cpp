@@ -296,6 +296,14 @@ private Q_SLOTS:
                      QStringLiteral("Red 2: Opstina ima 5 znakova, a najviše je 3"),
                      QStringLiteral("Red 4: red ima 6 ćelija, a prvi red samo 5 kolona"),
                  }));
+        // An account that a spreadsheet turned into a number is named as such.
+        const TSlipCsvImport lost =
+            ImportSlipsCsv("Opis;RacunPrimaoca;Poziv\na;1,99044000120028E+015;1.5e+3\n", NewSlip());
+        QCOMPARE(lost.Refused.size(), 2);
+        QCOMPARE(CsvRefusalText(lost.Refused[0]),
+                 QStringLiteral("Red 2: RacunPrimaoca „1,99044000120028E+015“ je u tabeli zapisan "
+                                "kao broj i izgubio je cifre; formatirajte tu kolonu kao tekst"));
+        QVERIFY(lost.Refused[1].Reason.startsWith("Poziv „1.5e+3“ je u tabeli zapisan kao broj"));
         QCOMPARE(r.Slips.size(), 1);
         QCOMPARE(r.Slips[0].Opis, QStringLiteral("b"));
         QCOMPARE(r.Slips[0].Hitno, true);
