@@ -79,6 +79,14 @@ TMainForm::TMainForm(TProgramData &data, QWidget *parent) : QMainWindow(parent),
     Editing = true;
     SelectPrinter();
 
+    // The options may change the printer, the rows' arrangement and the
+    // screen millimetres.
+    connect(this, &TMainForm::SettingsChanged, this, [this] {
+        SelectPrinter();
+        ShowCurrentSlip();
+        ScheduleUpdate();
+    });
+
     InitSlipCommands();
     InitCatalogueWindows();
     InitFormatEditor();
@@ -90,6 +98,9 @@ TMainForm::~TMainForm()
 {
     SavePlacement(this, QStringLiteral("MainForm"), true);
     Editing = false;
+    // The list lets go of the files' models before they go.
+    SetListModel(nullptr);
+    OpenFiles.clear();
     if (FTray)
         FTray->hide();
 }
@@ -360,13 +371,7 @@ void TMainForm::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    FClosing = true;
     event->accept();
     if (FTray)
         FTray->hide();
-}
-
-void TMainForm::changeEvent(QEvent *event)
-{
-    QMainWindow::changeEvent(event);
 }

@@ -12,6 +12,7 @@
 #include <optional>
 #include <vector>
 
+class QAbstractItemModel;
 class QAction;
 class QCheckBox;
 class QLabel;
@@ -93,6 +94,8 @@ public:
     enum class TFileChoice { OpenUpl, SaveUpl, SavePdf };
     // When set, asked instead of the file dialogs: a path, or nothing for cancel.
     std::function<std::optional<QString>(TFileChoice kind, const QString &suggested)> FileChooser;
+    // Asks FileChooser, or shows the dialog of that kind.
+    std::optional<QString> ChooseFile(TFileChoice kind, const QString &suggested);
     // When set, gets every error message instead of the error box.
     std::function<void(const QString &message)> ErrorSink;
     // Shows an error in the standard error box (or hands it to ErrorSink).
@@ -295,7 +298,6 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    void changeEvent(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
@@ -313,6 +315,7 @@ private:
 
     // MainFormEditor.cpp
     void CreateEditor();
+    void SetListModel(QAbstractItemModel *model);
     void LayoutWidths();
     void ArrangeRows(const std::array<bool, EditorRowCount> &rowVisible);
     void ApplyFieldLooks(const TFieldLooks &looks);
@@ -325,7 +328,6 @@ private:
     void NoteDropped(int dropped);
 
     // MainFormFiles.cpp
-    std::optional<QString> ChooseFile(TFileChoice kind, const QString &suggested);
     bool AskSaveChanges(TOpenFile &file);
     void RemoveFile(int index);
     bool WriteChecked(TOpenFile &file);
@@ -345,6 +347,5 @@ private:
     QStringList FStartErrors;
     bool FSettingText = false; // a programmatic write, handled by its writer
     bool FShownOnce = false;
-    bool FClosing = false;
     int FFixedHeight = 0;
 };
