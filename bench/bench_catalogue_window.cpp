@@ -14,17 +14,38 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <ctime>
 
 namespace {
 
-double Ms(const QElapsedTimer &t)
+// Wall time, and the CPU time of this thread, which a busy machine inflates less.
+struct TClock
 {
-    return t.nsecsElapsed() / 1e6;
+    QElapsedTimer wall;
+    double cpu0 = 0;
+    static double Cpu()
+    {
+        timespec ts{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+        return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
+    }
+    void start()
+    {
+        cpu0 = Cpu();
+        wall.start();
+    }
+    double Wall() const { return wall.nsecsElapsed() / 1e6; }
+    double CpuMs() const { return Cpu() - cpu0; }
+};
+
+double Ms(const TClock &t)
+{
+    return t.Wall();
 }
 
-void Report(const char *what, double ms)
+void Report(const char *what, const TClock &t)
 {
-    std::printf("  %-46s %8.1f ms\n", what, ms);
+    std::printf("  %-46s %8.1f ms  (cpu %7.1f ms)\n", what, t.Wall(), t.CpuMs());
 }
 
 // Until the window has handled what is pending, painting included.
@@ -62,12 +83,16 @@ int main(int argc, char **argv)
     senders.Assign(list);
     std::printf("Senders window with %d senders\n", count);
 
-    QElapsedTimer t;
+    TClock t;
     t.start();
     TRacuniKForm form(senders);
     form.show();
+    // What opening the window in the program adds: the rows read afresh and
+    // the filter's texts folded.
+    form.Model()->Refresh();
+    form.Model()->PrepareFilter();
     Settle(form);
-    Report("open (create, show, first paint)", Ms(t));
+    Report("open (create, show, first paint)", t);
 
     QHeaderView *header = form.List->horizontalHeader();
     form.List->selectRow(count / 2);
@@ -77,14 +102,14 @@ int main(int argc, char **argv)
         t.start();
         Q_EMIT header->sectionClicked(column);
         Settle(form);
-        Report(names[column], Ms(t));
+        Report(names[column], t);
     }
     t.start();
     Q_EMIT header->sectionClicked(3);
     Settle(form);
-    Report("sort by reference number, descending", Ms(t));
+    Report("sort by reference number, descending", t);
 
-    double worst = 0;
+    double worst = 0, worstCpu = 0;
     QString typed;
     for (const QString key : {"š", "k", "o", "l", "a", " ", "1"}) {
         typed += key;
@@ -93,8 +118,9 @@ int main(int argc, char **argv)
         Settle(form);
         const double ms = Ms(t);
         worst = std::max(worst, ms);
-        std::printf("  filter \"%s\": %lld rows %28.1f ms\n", qPrintable(typed),
-                    static_cast<long long>(form.Model()->rowCount()), ms);
+        worstCpu = std::max(worstCpu, t.CpuMs());
+        std::printf("  filter \"%s\": %lld rows %28.1f ms  (cpu %7.1f ms)\n", qPrintable(typed),
+                    static_cast<long long>(form.Model()->rowCount()), ms, t.CpuMs());
     }
     while (!typed.isEmpty()) {
         typed.chop(1);
@@ -102,20 +128,22 @@ int main(int argc, char **argv)
         form.mTrazi->setText(typed);
         Settle(form);
         worst = std::max(worst, Ms(t));
+        worstCpu = std::max(worstCpu, t.CpuMs());
     }
-    Report("worst filter keystroke (typing and erasing)", worst);
+    std::printf("  %-46s %8.1f ms  (cpu %7.1f ms)\n", "worst filter keystroke (typing and erasing)",
+                worst, worstCpu);
 
     t.start();
     Q_EMIT header->sectionClicked(1);
     form.mTrazi->setText(QStringLiteral("željez"));
     Settle(form);
-    Report("sort by name, then a filter keystroke", Ms(t));
+    Report("sort by name, then a filter keystroke", t);
     form.mTrazi->clear();
 
     t.start();
     form.List->setFocus();
     form.List->keyboardSearch(QStringLiteral("Ško"));
     Settle(form);
-    Report("typed jump \"Ško\" in the name column", Ms(t));
+    Report("typed jump \"Ško\" in the name column", t);
     return 0;
 }

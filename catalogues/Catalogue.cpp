@@ -93,6 +93,9 @@ int CompareEntries(const TSenderEntry &a, const TSenderEntry &b, int sortColumn)
 template <class TEntry> void TCatalogueList<TEntry>::Assign(QList<TEntry> entries)
 {
     m_entries = std::move(entries);
+    // The index belongs to the former entries: Sort builds it afresh.
+    m_folded.clear();
+    m_index.clear();
     m_modified = false;
     Sort();
 }
@@ -107,9 +110,19 @@ template <class TEntry>
 void TCatalogueList<TEntry>::ClickColumn(int column, qsizetype *follow,
                                          std::vector<qsizetype> *order)
 {
-    m_sortColumn = column == std::abs(m_sortColumn) ? -m_sortColumn : column;
-    if (m_sortColumn == 0)
-        m_sortColumn = 1;
+    if (column != 0 && column == std::abs(m_sortColumn)) {
+        // The list is sorted by this column already: the other direction is
+        // the list turned round (entries that compare equal may come in any
+        // order).
+        m_sortColumn = -m_sortColumn;
+        const qsizetype n = m_entries.size();
+        std::vector<qsizetype> reversed(n);
+        for (qsizetype p = 0; p < n; ++p)
+            reversed[p] = n - 1 - p;
+        Permute(std::move(reversed), follow, order);
+        return;
+    }
+    m_sortColumn = column == 0 ? 1 : column;
     Sort(follow, order);
 }
 
@@ -131,7 +144,14 @@ void TCatalogueList<TEntry>::Sort(qsizetype *follow, std::vector<qsizetype> *ord
     std::iota(byKey.begin(), byKey.end(), qsizetype(0));
     std::stable_sort(byKey.begin(), byKey.end(),
                      [&](qsizetype x, qsizetype y) { return keys[x].compare(keys[y]) * sign < 0; });
+    Permute(std::move(byKey), follow, order);
+}
 
+template <class TEntry>
+void TCatalogueList<TEntry>::Permute(std::vector<qsizetype> byKey, qsizetype *follow,
+                                     std::vector<qsizetype> *order)
+{
+    const qsizetype n = m_entries.size();
     QList<TEntry> sorted;
     sorted.reserve(n);
     std::vector<qsizetype> newPos(n);
@@ -142,9 +162,36 @@ void TCatalogueList<TEntry>::Sort(qsizetype *follow, std::vector<qsizetype> *ord
     m_entries = std::move(sorted);
     if (follow && *follow >= 0 && *follow < n)
         *follow = newPos[*follow];
+    if (m_folded.size() != n) {
+        Reindex();
+    } else {
+        // The codes are the same, only their places changed: carry the folded
+        // codes along and move each code's first place, rather than fold and
+        // hash every code again.
+        QList<QString> folded;
+        folded.reserve(n);
+        for (qsizetype p = 0; p < n; ++p)
+            folded.append(std::move(m_folded[byKey[p]]));
+        m_folded = std::move(folded);
+        bool shared = false;
+        for (auto it = m_index.begin(); it != m_index.end(); ++it) {
+            if (it->Count == 1) {
+                it->First = newPos[it->First];
+            } else {
+                shared = true;
+                it->First = n;
+            }
+        }
+        if (shared) {
+            for (qsizetype p = 0; p < n; ++p) {
+                TCodeSlot &slot = m_index[m_folded[p]];
+                if (slot.Count > 1 && p < slot.First)
+                    slot.First = p;
+            }
+        }
+    }
     if (order)
         *order = std::move(byKey);
-    Reindex();
 }
 
 template <class TEntry> void TCatalogueList<TEntry>::Reindex()

@@ -117,6 +117,8 @@ protected:
 private:
     // These keep the entries, their folded codes and the index in step.
     void Reindex();
+    // Puts the entry at byKey[p] at position p, the index carried along.
+    void Permute(std::vector<qsizetype> byKey, qsizetype *follow, std::vector<qsizetype> *order);
     void RemoveAt(qsizetype p);
     void InsertAt(qsizetype q, TEntry entry);
     qsizetype SortedPlace(const TEntry &entry) const;

@@ -297,6 +297,7 @@ void TCatalogueForm::ShowModal()
     // it; the selection of the last showing stays.
     const qsizetype keep = Selected();
     m_model->Refresh();
+    m_model->PrepareFilter();
     SelectEntry(keep);
     if (!m_shownBefore) {
         // Centred at the first showing of a run; afterwards where it was left.

@@ -170,7 +170,9 @@ qsizetype TCatalogueModel::EntryAt(int row) const
     if (row < 0)
         return -1;
     if (m_filtering)
-        return row < qsizetype(m_visible.size()) ? m_visible[row] : -1;
+        return row < qsizetype(m_visible.size()) && m_visible[row] < m_rows->Count()
+                   ? m_visible[row]
+                   : -1;
     return row < m_rows->Count() ? row : -1;
 }
 
@@ -233,7 +235,7 @@ void TCatalogueModel::SetFilter(const QString &text)
 
 void TCatalogueModel::BuildSearchTexts() const
 {
-    if (m_searchTextsValid)
+    if (m_searchTextsValid && qsizetype(m_slotOf.size()) == m_rows->Count())
         return;
     const qsizetype n = m_rows->Count();
     const int columns = int(m_headers.size());

@@ -106,6 +106,10 @@ public:
     void SetFilter(const QString &text);
     const QString &Filter() const { return m_filter; }
 
+    // Folds the texts the filter searches now rather than at the first
+    // keystroke (a window calls it as it opens).
+    void PrepareFilter() const { BuildSearchTexts(); }
+
     // The first row whose text in column (from 0) begins with typed, compared
     // as the filter compares; -1 when none.
     int FindPrefix(const QString &typed, int column) const;

@@ -562,6 +562,40 @@ private Q_SLOTS:
         SetInchMm(25.4);
     }
 
+    // At the end of the run every catalogue still changed is written; a file
+    // that cannot be written is named, the others are written all the same.
+    void endOfRunNamesTheFileNotWritten()
+    {
+        TProgramData data;
+        data.Opstine.Add("077", "Zenica");
+        data.Svrhe.AddPurpose("Porez");
+        data.Posiljaoci.Add({"1610000000000001", "Šipad", "", ""});
+        const QString ini = QDir(Home()).filePath("Kordavina.ini");
+        const QString racuni = QDir(Home()).filePath("Racuni.ini");
+        QVERIFY(QDir(Home()).mkdir("Kordavina.ini"));
+        QStringList errors;
+        QVERIFY(!SaveCatalogues(data, &errors));
+        QCOMPARE(errors.size(), 2); // municipalities and purposes
+        for (const QString &e : errors)
+            QVERIFY2(e.contains(ini), qPrintable(e));
+        QVERIFY(data.Opstine.Modified());
+        QVERIFY(data.Svrhe.Modified());
+        QVERIFY(!data.Posiljaoci.Modified());
+        TSenderCatalogue back;
+        QVERIFY(LoadSenders(racuni, back));
+        QCOMPARE(back.Count(), 1);
+
+        // The next attempt, once the file can be written, loses nothing.
+        QVERIFY(QDir(Home()).rmdir("Kordavina.ini"));
+        errors.clear();
+        QVERIFY(SaveCatalogues(data, &errors));
+        TCatalogue opstine, svrhe;
+        QVERIFY(LoadCatalogue(ini, TCatalogueKind::Opstine, opstine));
+        QVERIFY(LoadCatalogue(ini, TCatalogueKind::Svrhe, svrhe));
+        QCOMPARE(opstine.FindNaziv("077"), QStringLiteral("Zenica"));
+        QCOMPARE(svrhe.Count(), 1);
+    }
+
     void placementAndColumnsKept()
     {
         TCatalogue c;
