@@ -11,8 +11,10 @@ const QList<Command> &Commands()
         {"convert", "convert IN.upl OUT.upl     write the file in the current version", Needs::Core,
          RunConvert},
         {"print",
-         "print FILE.upl [--pdf OUT.pdf | --printer NAME] [--marked] [--format NAME]\n"
-         "                             [--correct-for PRINTER]\n"
+         "print FILE.upl [--pdf OUT.pdf | --printer NAME] [--marked] [--format NAME]
+"
+         "                             [--correct-for PRINTER] [--strict]
+"
          "                             print the slips (or the marked ones), one per page",
          Needs::Painter, RunPrint},
         {"grid",
@@ -25,6 +27,12 @@ const QList<Command> &Commands()
          "preview FILE.upl [--marked] [--format NAME]\n"
          "                             show the slip job in the print preview",
          Needs::Window, RunPreview},
+        {"import-csv",
+         "import-csv IN.csv OUT.upl [--append]\n"
+         "                             slips from a spreadsheet file (all rows or nothing)",
+         Needs::Core, RunImportCsv},
+        {"export-csv", "export-csv IN.upl OUT.csv  the slips for a spreadsheet (UTF-8, ';')",
+         Needs::Core, RunExportCsv},
     };
     return commands;
 }

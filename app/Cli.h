@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Upl.h"
+
 #include <QStringList>
 
 // Commands of the command line. Each takes the arguments after its own name
@@ -34,5 +36,11 @@ int RunConvert(const QStringList &args);
 int RunPrint(const QStringList &args);
 int RunGrid(const QStringList &args);
 int RunPreview(const QStringList &args);
+int RunImportCsv(const QStringList &args);
+int RunExportCsv(const QStringList &args);
+
+// Warns on standard error about each slip whose account or taxpayer number
+// fails its check. False (print nothing, exit 3) only when strict.
+bool SlipChecksAllowPrinting(const QList<TUpl> &slips, bool strict);
 
 } // namespace Cli

@@ -26,6 +26,7 @@ struct TPrintArgs
     QString CorrectFor; // the printer whose correction the job takes
     bool HasFormat = false;
     bool Marked = false;
+    bool Strict = false; // print: refuse when a slip fails its account checks
 };
 
 // Parses args; allowed names the options the command takes. Returns nothing
@@ -63,6 +64,8 @@ std::optional<TPrintArgs> ParseArgs(const QString &command, const QStringList &a
                 return std::nullopt;
         } else if (arg == QLatin1String("--marked")) {
             a.Marked = true;
+        } else if (arg == QLatin1String("--strict")) {
+            a.Strict = true;
         } else if (a.File.isEmpty() && needsFile) {
             a.File = arg;
         } else {
@@ -158,11 +161,15 @@ int Fail(const EKordavinaError &e)
 int RunPrint(const QStringList &args)
 {
     const auto a = ParseArgs(QStringLiteral("print"), args,
-                             {"--pdf", "--printer", "--marked", "--format", "--correct-for"}, true);
+                             {"--pdf", "--printer", "--marked", "--format", "--correct-for",
+                              "--strict"},
+                             true);
     if (!a)
         return 2;
     try {
         const QList<TUpl> slips = LoadSlips(*a);
+        if (!SlipChecksAllowPrinting(slips, a->Strict))
+            return 3;
         const TFieldFormats format = LoadFormat(*a);
         TPrintContext print(*a);
         PrintSlips(print.Printer, slips, format, print.Amount());

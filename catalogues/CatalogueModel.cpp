@@ -1,6 +1,10 @@
 #include "catalogues/CatalogueModel.h"
 
+#include "controls/CheckMarkIcon.h"
 #include "core/Win1250.h"
+
+#include <QIcon>
+#include <QPixmap>
 
 #include <algorithm>
 
@@ -99,12 +103,57 @@ int TCatalogueModel::columnCount(const QModelIndex &parent) const
 
 QVariant TCatalogueModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::AccessibleTextRole))
+    if (!index.isValid())
+        return QVariant();
+    if (role == Qt::DecorationRole || role == Qt::ToolTipRole ||
+        role == Qt::AccessibleDescriptionRole)
+        return CheckData(index, role);
+    if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)
         return QVariant();
     const qsizetype entry = EntryAt(index.row());
     if (entry < 0)
         return QVariant();
     return m_rows->Text(entry, index.column() + 1);
+}
+
+void TCatalogueModel::SetCheckedColumn(int column, TColumnCheck check)
+{
+    m_checks.append({column, std::move(check)});
+    if (rowCount() > 0)
+        Q_EMIT dataChanged(index(0, column), index(rowCount() - 1, column));
+}
+
+void TCatalogueModel::SetChecksActive(bool active)
+{
+    if (m_checksActive == active)
+        return;
+    m_checksActive = active;
+    if (rowCount() > 0)
+        Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+}
+
+QVariant TCatalogueModel::CheckData(const QModelIndex &index, int role) const
+{
+    if (!m_checksActive)
+        return QVariant();
+    for (const auto &[column, check] : m_checks) {
+        if (column != index.column())
+            continue;
+        const qsizetype entry = EntryAt(index.row());
+        if (entry < 0)
+            return QVariant();
+        const TCheckResult r = check(m_rows->Text(entry, column + 1));
+        const TMarkKind kind = MarkKind(r, false);
+        if (kind == TMarkKind::None)
+            return QVariant();
+        if (role == Qt::DecorationRole) {
+            static const QIcon valid(QPixmap::fromImage(CheckMarkImage(TMarkKind::Valid, 14)));
+            static const QIcon invalid(QPixmap::fromImage(CheckMarkImage(TMarkKind::Invalid, 14)));
+            return kind == TMarkKind::Valid ? valid : invalid;
+        }
+        return CheckMarkToolTip(r);
+    }
+    return QVariant();
 }
 
 QVariant TCatalogueModel::headerData(int section, Qt::Orientation orientation, int role) const

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "catalogues/Catalogue.h"
+#include "core/NumberChecks.h"
 
 #include <QAbstractTableModel>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -112,8 +114,17 @@ public:
     // as the filter compares; -1 when none.
     int FindPrefix(const QString &typed, int column) const;
 
+    // Marks the texts of column (from 0) that check judges, as the editor
+    // marks its account fields: an icon, the reason as tool tip and
+    // accessible description. Off while checks are not active (the settings
+    // switch).
+    using TColumnCheck = std::function<TCheckResult(const QString &)>;
+    void SetCheckedColumn(int column, TColumnCheck check);
+    void SetChecksActive(bool active);
+
 private:
     void BuildSearchTexts() const;
+    QVariant CheckData(const QModelIndex &index, int role) const;
     QStringView SearchText(qsizetype entry) const;
     void ApplyFilter(bool narrowOnly);
 
@@ -130,6 +141,8 @@ private:
     mutable std::vector<qsizetype> m_searchStart; // per slot, and the end
     mutable std::vector<qsizetype> m_slotOf;
     mutable bool m_searchTextsValid = false;
+    QList<std::pair<int, TColumnCheck>> m_checks;
+    bool m_checksActive = true;
 };
 
 // "Potvrdi" of a code dialog: with bothRequired (municipalities) the code and

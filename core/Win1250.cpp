@@ -99,4 +99,15 @@ QByteArray Encode(const QString &text)
     return out;
 }
 
+qsizetype FirstUnencodable(QStringView text)
+{
+    const auto &table = tables().encode;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (table[c] == '?' && c != u'?')
+            return i;
+    }
+    return -1;
+}
+
 } // namespace Win1250

@@ -21,4 +21,6 @@ void AppendEncoded(QByteArray &out, const QString &text);
 // Writes text.size() bytes at out and returns the end; for callers that size
 // their buffer beforehand.
 char *EncodeTo(char *out, const QString &text);
+// Index of the first character the code page has no byte for, or -1.
+qsizetype FirstUnencodable(QStringView text);
 } // namespace Win1250

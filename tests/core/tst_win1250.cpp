@@ -43,6 +43,8 @@ private Q_SLOTS:
     void unmappableBecomesQuestionMark()
     {
         QCOMPARE(Win1250::Encode(QStringLiteral("a€ñ漢b")), QByteArray("a\x80?" "?b"));
+        QCOMPARE(Win1250::FirstUnencodable(u"a€?ñ漢b"), 3);
+        QCOMPARE(Win1250::FirstUnencodable(u"Šđ? \u0081"), -1);
     }
 };
 

@@ -61,6 +61,8 @@ void TMainForm::PrintJob(bool markedOnly, int target)
         throw EKordavinaError(QStringLiteral("No printer is installed."));
 
     const QList<TUpl> slips = SlipsToPrint(*file, markedOnly);
+    if (target != ToPreview && !ConfirmPrintChecks(slips))
+        return;
     const TFieldFormats format = FData.Formats.GetDefaultFormat();
     const TAmountOptions amount{FData.Settings.ThousandSep, FData.Settings.IznosJednako};
     SetPaperSize(printer, format);

@@ -90,6 +90,7 @@ TMainForm::TMainForm(TProgramData &data, QWidget *parent) : QMainWindow(parent),
     InitSlipCommands();
     InitCatalogueWindows();
     InitFormatEditor();
+    InitChecks();
     UpdateActions();
 }
 

@@ -290,6 +290,24 @@ public:
     void mnuHelpAboutClick();
 
     // --- account checks and CSV (MainFormChecks.cpp) ---
+    QAction *FileImportCsvA = nullptr;
+    QAction *FileExportCsvA = nullptr;
+    // The marks beside the accounts and the taxpayer number.
+    class TCheckMark *markRacunPosiljaoca = nullptr;
+    class TCheckMark *markRacunPrimaoca = nullptr;
+    class TCheckMark *markBrojObveznika = nullptr;
+    // When set, asked instead of the CSV file dialogs: a path, or nothing.
+    std::function<std::optional<QString>(bool save, const QString &suggested)> CsvFileChooser;
+    void InitChecks();
+    // The settings switch turns the marks and the print question on or off.
+    void ApplyCheckSetting();
+    // Asks once when some of slips fail their checks; true: print them all.
+    bool ConfirmPrintChecks(const QList<TUpl> &slips);
+    void FileImportCsvAExecute();
+    void FileExportCsvAExecute();
+    // Appends the rows of a CSV file to the current file (a new one when none
+    // is open); refused rows are named and the rest taken only on "Da".
+    void ImportCsvFile(const QString &path);
 
     // Editor handlers (MainFormEditor.cpp).
     void DataChange(QWidget *control);

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "core/Csv.h"
+#include "core/Upl.h"
+
+#include <optional>
+
+// Slips exchanged with spreadsheets. The first row names the slip fields as
+// `kordavina dump` does (Opis, RacunPosiljaoca, …, Iznos, Hitno, …, Stanja,
+// Oznacena, Procenat), in any order and letter case; each further row is one
+// slip. Columns the file does not have take the default slip's values.
+
+// The column names in the order the export writes them.
+const QStringList &SlipCsvColumns();
+
+// One row that was not taken, counted as a spreadsheet counts its rows (the
+// header is row 1).
+struct TCsvRefusal
+{
+    qsizetype Row = 0;
+    QString Reason;
+};
+// "Red 7: Iznos „12,3a“ nije broj"
+QString CsvRefusalText(const TCsvRefusal &refusal);
+
+struct TSlipCsvImport
+{
+    QList<TUpl> Slips;          // the rows taken, in order
+    QList<TCsvRefusal> Refused; // the rows not taken, each reason once
+    QStringList UnknownColumns; // header cells that name no field; their cells are ignored
+    QString Error;              // the whole file was refused (no slips then)
+    TCsvEncoding Encoding = TCsvEncoding::Utf8;
+    QChar Separator = u';';
+};
+
+// Reads a CSV file's bytes. defaults is what a column the file does not have
+// leaves in each slip (ImportDefaultSlip()).
+TSlipCsvImport ImportSlipsCsv(const QByteArray &bytes, const TUpl &defaults);
+
+// Writes slips for a spreadsheet in Bosnian settings: UTF-8 with a byte order
+// mark, ';' between fields, decimal comma, lines ending in CR LF, dates with
+// their dots. Reading the result back gives the same slips.
+QByteArray ExportSlipsCsv(const QList<TUpl> &slips);
+
+// Replaces path with bytes through a temporary file, so that a failed write
+// (a full disk) leaves the previous file as it was.
+bool WriteWholeFile(const QString &path, const QByteArray &bytes, QString *error = nullptr);
+
+// What a new slip starts from: the first slip of Default1.upl in the program's
+// folder, or a new slip when that file is missing, unreadable or empty.
+TUpl ImportDefaultSlip();
+
+// A number as spreadsheets write it: decimal comma or point, optional sign,
+// optional thousands separators ('.', ',', blanks or apostrophes) between
+// groups of three digits. With both '.' and ',' the later one is the decimal
+// separator; one that occurs several times separates thousands; a lone one
+// is the decimal separator ("1.234" is one point two three four). The mark
+// "KM" or "BAM" before or after the number is allowed.
+std::optional<double> ParseCsvNumber(QStringView text);
+std::optional<float> ParseCsvFloat(QStringView text);
+// The amount with a decimal comma: two decimals when that gives the same
+// number back, otherwise every digit needed.
+QString CsvAmountText(double value);
+QString CsvFloatText(float value);

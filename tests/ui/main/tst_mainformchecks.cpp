@@ -1,0 +1,276 @@
+// The account marks of the editor, the print question and the CSV commands
+// of the main window.
+
+#include "catalogues/RacuniFormU.h"
+#include "catalogues/RacuniKFormU.h"
+#include "controls/CheckMark.h"
+#include "core/Settings.h"
+#include "core/SlipCsv.h"
+#include "ui/main/ConfirmFormU.h"
+#include "ui/main/MainFormU.h"
+#include "ui/main/ProgramData.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QFile>
+#include <QHeaderView>
+#include <QIcon>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+class TestMainFormChecks : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<TProgramData> m_data;
+    std::unique_ptr<TMainForm> m_form;
+    QStringList m_errors;
+
+    static QString AccessibleName(QWidget *w)
+    {
+        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(w);
+        return a ? a->text(QAccessible::Name) : QString();
+    }
+    static QString AccessibleDescription(QWidget *w)
+    {
+        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(w);
+        return a ? a->text(QAccessible::Description) : QString();
+    }
+    // Replaces the current file's slips and shows them.
+    void SetSlips(const QList<TUpl> &slips)
+    {
+        m_form->CurrentFile()->Uplatnice = slips;
+        m_form->FillSlipList();
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        qputenv("KORDAVINA_HOME", m_dir.filePath("home").toUtf8());
+        SetSettingsFile(m_dir.filePath("settings.ini"));
+    }
+
+    void init()
+    {
+        m_data = std::make_unique<TProgramData>();
+        LoadProgramData(*m_data);
+        m_form = std::make_unique<TMainForm>(*m_data);
+        m_errors.clear();
+        m_form->ErrorSink = [this](const QString &m) { m_errors << m; };
+        m_form->show();
+        QApplication::setActiveWindow(m_form.get());
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        TConfirmForm::ClearQueuedAnswers();
+    }
+    void cleanup()
+    {
+        m_form.reset();
+        m_data.reset();
+    }
+
+    void marksBesideTheFields()
+    {
+        TCheckMark *mark = m_form->findChild<TCheckMark *>("markRacunPrimaoca");
+        QVERIFY(mark);
+        QVERIFY(mark->isHidden());
+        m_form->mRacunPrimaoca->setFocus();
+        QTest::keyClicks(m_form->mRacunPrimaoca, "199044000120027");
+        QVERIFY(mark->isHidden()); // still being typed
+        QTest::keyClicks(m_form->mRacunPrimaoca, "8");
+        QVERIFY(mark->isVisible());
+        QCOMPARE(mark->toolTip(), QStringLiteral("Kontrolni broj računa nije ispravan"));
+        QCOMPARE(AccessibleName(mark), QStringLiteral("Račun primaoca: neispravno"));
+        QCOMPARE(AccessibleDescription(mark),
+                 QStringLiteral("Kontrolni broj računa nije ispravan"));
+        // Never blocking: the text is in the slip all the same.
+        QCOMPARE(m_form->CurrentFile()->Uplatnice[0].RacunPrimaoca,
+                 QStringLiteral("1990440001200278"));
+        // Right of the "..." button, not over it.
+        QVERIFY(mark->geometry().left() > m_form->spRacunPrimaoca->geometry().right());
+        QVERIFY(qAbs(mark->geometry().center().y() -
+                     m_form->mRacunPrimaoca->geometry().center().y()) <= 1);
+
+        // Another slip's fields are checked as it is shown.
+        TUpl a = NewSlip();
+        a.Opis = "A";
+        a.Oznacena = true;
+        a.RacunPosiljaoca = "1990440001200279";
+        a.BrojObveznika = "2902990175005";
+        SetSlips({a});
+        QVERIFY(mark->isHidden());
+        TCheckMark *sender = m_form->findChild<TCheckMark *>("markRacunPosiljaoca");
+        TCheckMark *taxpayer = m_form->findChild<TCheckMark *>("markBrojObveznika");
+        QCOMPARE(sender->Kind(), TMarkKind::Valid);
+        QCOMPARE(AccessibleName(sender), QStringLiteral("Račun pošiljaoca: ispravno"));
+        QCOMPARE(taxpayer->Kind(), TMarkKind::Invalid);
+        QCOMPARE(taxpayer->toolTip(), QStringLiteral("JMB ne sadrži ispravan datum rođenja"));
+
+        // The switch turns every mark off, and back on.
+        m_data->Settings.ProvjeraRacuna = false;
+        Q_EMIT m_form->SettingsChanged();
+        QVERIFY(sender->isHidden() && taxpayer->isHidden());
+        m_data->Settings.ProvjeraRacuna = true;
+        Q_EMIT m_form->SettingsChanged();
+        QVERIFY(sender->isVisible() && taxpayer->isVisible());
+    }
+
+    void printAsksOnceListingFailingSlips()
+    {
+        TUpl good = NewSlip();
+        good.Opis = "Dobra";
+        good.RacunPrimaoca = "1990440001200279";
+        good.Oznacena = true;
+        TUpl bad = good;
+        bad.Opis = "Struja";
+        bad.RacunPrimaoca = "1990440001200278";
+        bad.Oznacena = false;
+        TUpl short15 = good;
+        short15.Opis = "Voda";
+        short15.RacunPosiljaoca = "199044000120027";
+        short15.Oznacena = false;
+        SetSlips({good, bad, short15});
+        const QString pdf = m_dir.filePath("slips.pdf");
+        m_form->FileChooser = [&](TMainForm::TFileChoice, const QString &) {
+            return std::optional<QString>(pdf);
+        };
+
+        TConfirmForm::QueueAnswer(TConfirmResult::No);
+        m_form->FilePdfA->trigger();
+        QCOMPARE(TConfirmForm::QueuedAnswers(), 0);
+        QCOMPARE(TConfirmForm::LastQuestion(), QStringLiteral("Uplatnice sa neispravnim računom:\n"
+                                                              "Struja (Račun primaoca)\n"
+                                                              "Voda (Račun pošiljaoca)\n\n"
+                                                              "Želite li ipak štampati?"));
+        QVERIFY(!QFile::exists(pdf));
+
+        TConfirmForm::QueueAnswer(TConfirmResult::Yes);
+        m_form->FilePdfA->trigger();
+        QCOMPARE(TConfirmForm::QueuedAnswers(), 0);
+        QVERIFY(QFile::exists(pdf));
+        QVERIFY(m_errors.isEmpty());
+
+        // Slips that all pass print without a question.
+        QFile::remove(pdf);
+        SetSlips({good});
+        TConfirmForm::QueueAnswer(TConfirmResult::No); // would stop the print if asked
+        m_form->FilePdfA->trigger();
+        QVERIFY(QFile::exists(pdf));
+        QCOMPARE(TConfirmForm::QueuedAnswers(), 1);
+        TConfirmForm::ClearQueuedAnswers();
+    }
+
+    void importAppendsAndNamesRefusedRows()
+    {
+        TUpl first = NewSlip();
+        first.Opis = "Prva";
+        first.Oznacena = true;
+        SetSlips({first});
+        m_form->CurrentFile()->Snimljena = true;
+        m_form->CsvFileChooser = [](bool, const QString &) {
+            return std::optional<QString>(
+                QStringLiteral(KORDAVINA_TEST_DATA "/csv/utf8-comma.csv"));
+        };
+
+        // "Ne": nothing is added.
+        TConfirmForm::QueueAnswer(TConfirmResult::No);
+        m_form->FileImportCsvA->trigger();
+        const QString question = TConfirmForm::LastQuestion();
+        QVERIFY(question.startsWith("Neki redovi nisu uvezeni:\nRed 4: Opis sadrži znak „Ñ“"));
+        QVERIFY(question.contains("\nRed 5: Iznos „abc“ nije broj\n"));
+        QVERIFY(question.contains("\nRed 6: Svrha ima 151 znakova, a najviše je 150"));
+        QVERIFY(question.contains("Nepoznate kolone su zanemarene: Ignorisano"));
+        QVERIFY(question.endsWith("Želite li ipak uvesti ostale uplatnice (3)?"));
+        QCOMPARE(m_form->CurrentFile()->Count(), 1);
+        QVERIFY(m_form->CurrentFile()->Snimljena);
+
+        // "Da": the good rows come after the file's own slips.
+        TConfirmForm::QueueAnswer(TConfirmResult::Yes);
+        m_form->FileImportCsvA->trigger();
+        const TUplFile *file = m_form->CurrentFile();
+        QCOMPARE(file->Count(), 4);
+        QCOMPARE(file->Uplatnice[0].Opis, QStringLiteral("Prva"));
+        QCOMPARE(file->Uplatnice[1].Opis, QStringLiteral("Kirija"));
+        QCOMPARE(file->Uplatnice[3].Opis, QStringLiteral("Zadnji"));
+        QVERIFY(!file->Snimljena);
+        // The first new slip is the one shown.
+        QCOMPARE(m_form->CurrentSlipIndex(), 1);
+        QCOMPARE(m_form->mSvrha->text(), QStringLiteral("Kirija za mart, stan"));
+        QVERIFY(!file->Uplatnice[0].Oznacena && !file->Uplatnice[2].Oznacena);
+
+        // Export writes what a spreadsheet in Bosnian settings opens.
+        const QString out = m_dir.filePath("out.csv");
+        m_form->CsvFileChooser = [&](bool save, const QString &suggested) {
+            return save && suggested.endsWith(".csv") ? std::optional<QString>(out) : std::nullopt;
+        };
+        m_form->FileExportCsvA->trigger();
+        QFile f(out);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const TSlipCsvImport back = ImportSlipsCsv(f.readAll(), NewSlip());
+        QCOMPARE(back.Encoding, TCsvEncoding::Utf8Bom);
+        QCOMPARE(back.Slips, file->Uplatnice);
+        QVERIFY(m_errors.isEmpty());
+    }
+
+    void catalogueAccountColumns()
+    {
+        m_data->Racuni.Add("1990440001200279", "Dobar");
+        m_data->Racuni.Add("1990440001200278", "Loš");
+        m_data->Posiljaoci.Add({"1020500000106698", "Firma", "4200000123458", ""});
+        TCatalogueModel *racuni = m_form->RacuniForm->Model();
+        TCatalogueModel *senders = m_form->RacuniKForm->Model();
+        racuni->Refresh();
+        senders->Refresh();
+        const auto rowOf = [racuni](const QString &code) {
+            for (int r = 0; r < racuni->rowCount(); ++r)
+                if (racuni->index(r, 0).data().toString() == code)
+                    return r;
+            return -1;
+        };
+        const QModelIndex good = racuni->index(rowOf("1990440001200279"), 0);
+        const QModelIndex bad = racuni->index(rowOf("1990440001200278"), 0);
+        QVERIFY(good.isValid() && bad.isValid());
+        QCOMPARE(good.data(Qt::ToolTipRole).toString(), QStringLiteral("Ispravno"));
+        QCOMPARE(bad.data(Qt::ToolTipRole).toString(),
+                 QStringLiteral("Kontrolni broj računa nije ispravan"));
+        QCOMPARE(bad.data(Qt::AccessibleDescriptionRole).toString(),
+                 QStringLiteral("Kontrolni broj računa nije ispravan"));
+        QVERIFY(!bad.data(Qt::DecorationRole).value<QIcon>().isNull());
+        // A whole account fits beside its mark.
+        const QTableView *list = m_form->RacuniForm->List;
+        QVERIFY(list->horizontalHeader()->sectionSize(0) >=
+                list->fontMetrics().horizontalAdvance("1990440001200278") + 16);
+        // Only the account column is marked.
+        QVERIFY(!racuni->index(bad.row(), 1).data(Qt::DecorationRole).isValid());
+        // The senders' taxpayer numbers are checked as well.
+        QCOMPARE(senders->index(0, 0).data(Qt::ToolTipRole).toString(), QStringLiteral("Ispravno"));
+        QCOMPARE(senders->index(0, 2).data(Qt::ToolTipRole).toString(),
+                 QStringLiteral("Kontrolna cifra identifikacionog broja nije ispravna"));
+
+        m_data->Settings.ProvjeraRacuna = false;
+        Q_EMIT m_form->SettingsChanged();
+        QVERIFY(!bad.data(Qt::DecorationRole).isValid());
+        QVERIFY(!bad.data(Qt::ToolTipRole).isValid());
+        m_data->Settings.ProvjeraRacuna = true;
+        Q_EMIT m_form->SettingsChanged();
+        QVERIFY(bad.data(Qt::DecorationRole).isValid());
+    }
+
+    void commandsInTheFileMenu()
+    {
+        const QList<QAction *> actions = m_form->mnuFile->actions();
+        const qsizetype import = actions.indexOf(m_form->FileImportCsvA);
+        QVERIFY(import > actions.indexOf(m_form->FilePdfA));
+        QCOMPARE(actions.indexOf(m_form->FileExportCsvA), import + 1);
+        QCOMPARE(m_form->FileImportCsvA->text().remove('&'), QStringLiteral("Uvoz iz CSV..."));
+        QCOMPARE(m_form->FileExportCsvA->text().remove('&'), QStringLiteral("Izvoz u CSV..."));
+    }
+};
+
+QTEST_MAIN(TestMainFormChecks)
+#include "tst_mainformchecks.moc"
