@@ -11,10 +11,8 @@ const QList<Command> &Commands()
         {"convert", "convert IN.upl OUT.upl     write the file in the current version", Needs::Core,
          RunConvert},
         {"print",
-         "print FILE.upl [--pdf OUT.pdf | --printer NAME] [--marked] [--format NAME]
-"
-         "                             [--correct-for PRINTER] [--strict]
-"
+         "print FILE.upl [--pdf OUT.pdf | --printer NAME] [--marked] [--format NAME]\n"
+         "                             [--correct-for PRINTER] [--strict]\n"
          "                             print the slips (or the marked ones), one per page",
          Needs::Painter, RunPrint},
         {"grid",
