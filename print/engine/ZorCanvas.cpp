@@ -1,6 +1,7 @@
 #include "print/engine/ZorCanvas.h"
 
 #include "core/Rounding.h"
+#include "print/engine/GlyphPage.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -18,6 +19,21 @@ int TZorCanvas::ToDeviceY(float y) const
     return RoundHalfEvenInt((static_cast<long double>(y) + OffsetY) * Scale);
 }
 
+void TZorCanvas::SetFont(const QFont &font)
+{
+    if (Shaper)
+        m_fontId = Shaper->FontId(font);
+    if (Canvas && Canvas->font() != font)
+        Canvas->setFont(font);
+}
+
+int TZorCanvas::FontId() const
+{
+    if (m_fontId < 0)
+        m_fontId = Shaper->FontId(Canvas ? Canvas->font() : QFont());
+    return m_fontId;
+}
+
 void TZorCanvas::Line(float x1, float y1, float x2, float y2)
 {
     Canvas->drawLine(ToDeviceX(x1), ToDeviceY(y1), ToDeviceX(x2), ToDeviceY(y2));
@@ -25,6 +41,27 @@ void TZorCanvas::Line(float x1, float y1, float x2, float y2)
 
 void TZorCanvas::TextOut(const QString &s, unsigned align, float x, float y)
 {
+    if (Gathers()) {
+        // The same placement as below, from the shaper's measures.
+        const int font = FontId();
+        const TShapedText &shaped = Shaper->Shape(font, s);
+        const int h = Shaper->Height(font);
+        int px = ToDeviceX(x);
+        int py = ToDeviceY(y);
+        if (align < 1 || align > 9)
+            align = 1;
+        if (align >= 4 && align <= 6)
+            py -= RoundHalfEvenInt(h / 2.0L);
+        else if (align >= 7)
+            py -= h;
+        const int column = (align - 1) % 3;
+        if (column == 1)
+            px -= RoundHalfEvenInt(shaped.Width / 2.0L);
+        else if (column == 2)
+            px -= shaped.Width;
+        Glyphs->Add(font, s, shaped, QPoint(px, py + Shaper->Ascent(font)));
+        return;
+    }
     const QFontMetrics fm = Canvas->fontMetrics();
     int px = ToDeviceX(x);
     int py = ToDeviceY(y);
@@ -58,6 +95,8 @@ float TZorCanvas::TextWidth(const QString &s) const
 {
     if (s.isEmpty())
         return 0.0f;
+    if (Shaper)
+        return static_cast<float>(Shaper->Shape(FontId(), s).Width / static_cast<double>(Scale));
     return static_cast<float>(Canvas->fontMetrics().horizontalAdvance(s) /
                               static_cast<double>(Scale));
 }

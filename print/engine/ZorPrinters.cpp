@@ -38,12 +38,33 @@ TZorPrinter *ZorPrinter()
 }
 
 TZorPrinter::TZorPrinter(QWidget *parent)
-    : TZorPreview(parent), m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
+    : TZorPreview(parent, true), m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
 {
     if (!g_zorPrinter)
         g_zorPrinter = this;
     PageNo = 0; // no preview yet: "the page on view" selects nothing
-    SetDefaultPrinter();
+}
+
+void TZorPrinter::EnsurePrinter() const
+{
+    if (!m_chosen)
+        const_cast<TZorPrinter *>(this)->SetDefaultPrinter();
+}
+
+QPrinter &TZorPrinter::Printer()
+{
+    EnsurePrinter();
+    return *m_printer;
+}
+
+void TZorPrinter::SetPageSource(std::shared_ptr<TZorPageSource> source)
+{
+    m_job.SetPageSource(std::move(source));
+}
+
+void TZorPrinter::SetProgress(std::function<bool(int page, int total)> progress)
+{
+    m_job.Progress = std::move(progress);
 }
 
 TZorPrinter::~TZorPrinter()
@@ -54,6 +75,7 @@ TZorPrinter::~TZorPrinter()
 
 bool TZorPrinter::SetPrinterName(const QString &name)
 {
+    m_chosen = true;
     m_pdfFile.clear();
     if (!name.isEmpty() && QPrinterInfo::availablePrinterNames().contains(name)) {
         m_missingPrinter.clear();
@@ -70,6 +92,7 @@ bool TZorPrinter::SetPrinterName(const QString &name)
 
 void TZorPrinter::SetDefaultPrinter()
 {
+    m_chosen = true;
     QString name = QPrinterInfo::defaultPrinterName();
     if (name.isEmpty()) {
         const QStringList names = QPrinterInfo::availablePrinterNames();
@@ -87,6 +110,7 @@ void TZorPrinter::SetDefaultPrinter()
 
 void TZorPrinter::SetPdfOutput(const QString &fileName)
 {
+    m_chosen = true;
     m_pdfFile = fileName;
     m_missingPrinter.clear();
     m_printer->setOutputFormat(QPrinter::PdfFormat);
@@ -96,6 +120,7 @@ void TZorPrinter::SetPdfOutput(const QString &fileName)
 
 QString TZorPrinter::PrinterName() const
 {
+    EnsurePrinter();
     if (IsPdfOutput())
         return m_pdfFile;
     if (m_printer->outputFormat() == QPrinter::NativeFormat)
@@ -105,6 +130,7 @@ QString TZorPrinter::PrinterName() const
 
 void TZorPrinter::SetPaperSize(double widthMm, double heightMm)
 {
+    EnsurePrinter();
     const QPageSize size(QSizeF(widthMm, heightMm), QPageSize::Millimeter, QString(),
                          QPageSize::ExactMatch);
     // A device that cannot take a user-defined size keeps what it had.
@@ -122,6 +148,7 @@ void TZorPrinter::UseDeviceMargins()
 
 TDeviceGeometry TZorPrinter::DeviceGeometry() const
 {
+    EnsurePrinter();
     return TDeviceGeometry::FromPageLayout(m_printer->pageLayout(), m_printer->resolution());
 }
 
@@ -146,12 +173,14 @@ void TZorPrinter::EndDoc(bool askOptions)
 void TZorPrinter::Preview()
 {
     m_job.ClosePage();
+    m_job.RecordPages();
     TJobRelease release(m_job);
     RunPreview();
 }
 
 void TZorPrinter::PrintPages()
 {
+    EnsurePrinter();
     if (!IsPdfOutput()) {
         if (!m_missingPrinter.isEmpty())
             throw EKordavinaError(
@@ -170,6 +199,8 @@ void TZorPrinter::PrintPages()
     m_printer->setDocName(m_job.Title);
     m_printer->setCopyCount(1); // copies are made by repeating the pages
     const bool done = m_job.PrintPages(*m_printer, PageNo);
+    if (m_job.Cancelled())
+        return; // the pages before the cancel went out; not an error
     if (!done || m_printer->printerState() == QPrinter::Error ||
         m_printer->printerState() == QPrinter::Aborted) {
         if (IsPdfOutput())

@@ -23,6 +23,11 @@ class QPrinter;
 //
 // Printer failures (no printer, a printer that is gone, a file that cannot be
 // written, a spooler that refuses the job) are thrown as EKordavinaError.
+//
+// The object is light until it is used: the system's default printer is
+// looked up when something first needs a printer and none was chosen (a PDF
+// output needs none), and the preview's controls are made when the preview
+// first opens.
 class TZorPrinter : public TZorPreview
 {
     Q_OBJECT
@@ -31,7 +36,7 @@ public:
     ~TZorPrinter() override;
 
     // --- The current printer -------------------------------------------------
-    QPrinter &Printer() { return *m_printer; }
+    QPrinter &Printer();
     // Selects an installed printer by name. A name that is not installed leaves
     // no printer selected (printing then fails with a message naming it) and
     // returns false.
@@ -73,6 +78,17 @@ public:
     QString Title() const { return m_job.Title; }
     void SetTitle(const QString &title) { m_job.Title = title; }
     TZorPrintOptions &PrintOptions() { return m_job.PrintOptions; }
+    // Pages drawn by source instead of on Canvas(): printed straight onto the
+    // printer, recorded only for the preview. Replaces the job's open page.
+    void SetPageSource(std::shared_ptr<TZorPageSource> source);
+    // Worker threads laying out a page source's pages (see TZorJob::LayoutThreads).
+    void SetLayoutThreads(int threads) { m_job.LayoutThreads = threads; }
+    // Called before each page printed (page from 1, total pages); returning
+    // false cancels the printing: the rest is not printed (the pages before it
+    // are) and no error is thrown. Kept for later jobs.
+    void SetProgress(std::function<bool(int page, int total)> progress);
+    // The last printing was cancelled through the progress function.
+    bool PrintCancelled() const { return m_job.Cancelled(); }
     // Prints the job's pages by PrintOptions onto the current printer as one job.
     void PrintPages();
     // The print options dialog; fills options and returns true on OK.
@@ -88,11 +104,14 @@ protected:
 
 private:
     void UseDeviceMargins();
+    // Chooses the default printer when nothing was chosen yet.
+    void EnsurePrinter() const;
 
     std::unique_ptr<QPrinter> m_printer;
     TZorJob m_job;
     QString m_pdfFile;
     QString m_missingPrinter; // a name asked for that is not installed
+    bool m_chosen = false;    // a printer, the default one or a PDF was chosen
 };
 
 // The single TZorPrinter of the program: the one created first and still

@@ -26,9 +26,10 @@ void SetPaperSize(TZorPrinter &printer, const TFieldFormats &format);
 // physical top-left corner of the sheet, as the formats give them.
 TZorCanvas PageCanvas(TZorPrinter &printer);
 
-// Opens a job titled "Kordavina" and draws one slip per page, in the order
-// given. Without slips the job holds one empty page. The job stays open: the
-// caller ends it with EndDoc or Preview. The paper is not changed.
+// Opens a job titled "Kordavina" of one slip per page, in the order given.
+// Without slips the job holds one empty page. The job stays open: the caller
+// ends it with EndDoc, which draws each slip straight onto the printer, or
+// Preview, which records the pages first. The paper is not changed.
 void BeginSlipJob(TZorPrinter &printer, const QList<TUpl> &slips, const TFieldFormats &format,
                   const TAmountOptions &amount);
 

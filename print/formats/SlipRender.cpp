@@ -123,9 +123,7 @@ void SetPositionFont(TZorCanvas &canvas, const TFieldFormat &position)
 {
     const QFont font = DeviceFont(position.FontName, position.FontSize, position.FontStyle,
                                   static_cast<double>(canvas.Scale) * 25.4);
-    // Most positions share one font; setting it again would only cost time.
-    if (canvas.Canvas->font() != font)
-        canvas.Canvas->setFont(font);
+    canvas.SetFont(font);
 }
 
 std::array<QString, 3> SplitLines(const TZorCanvas &canvas, const QString &text, float w1, float w2,
@@ -161,9 +159,10 @@ void DrawSlip(TZorCanvas &canvas, const TUpl &slip, const TFieldFormats &format,
               const TAmountOptions &amount)
 {
     ++drawSlipCount;
-    QPainter *p = canvas.Canvas;
-    p->setBrush(Qt::NoBrush);
-    p->setBackgroundMode(Qt::TransparentMode);
+    if (QPainter *p = canvas.Canvas) {
+        p->setBrush(Qt::NoBrush);
+        p->setBackgroundMode(Qt::TransparentMode);
+    }
 
     const auto lines = [&](const QString &text, TPositionIndex first) {
         const TFieldFormat &p1 = format[first];
