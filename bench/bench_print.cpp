@@ -3,7 +3,8 @@
 // (record every page, then replay), which the preview still uses.
 //
 //   bench_print                       1, 100, 1,000 and 10,000 slips, both ways
-//   bench_print job N OUT.pdf [old]   one job in this process (used by the above)
+//   bench_print job N OUT.pdf [old|T] one job in this process (used by the above),
+//                                     recorded, or with T layout threads
 //   bench_print upl N OUT.upl         writes a slip file of N slips
 //   bench_print cli NEW OLD [N...]    `print --pdf` of two program binaries, side
 //                                     by side, median of 3 runs each
@@ -96,12 +97,14 @@ int RunJob(int argc, char **argv)
     const int n = std::atoi(argv[2]);
     const QString out = QString::fromLocal8Bit(argv[3]);
     const bool recorded = argc > 4 && QByteArray(argv[4]) == "old";
+    const int threads = argc > 4 && !recorded ? std::atoi(argv[4]) : 0;
 
     const QList<TUpl> slips = MakeSlips(n);
     const TFieldFormats format;
     const TAmountOptions amount{true, true};
     TZorPrinter printer;
     printer.SetPdfOutput(out);
+    printer.SetLayoutThreads(threads);
     SetPaperSize(printer, format);
     if (recorded) {
         // Every page recorded first, then replayed onto the PDF.

@@ -70,11 +70,13 @@ int TFontTable::Count() const
 struct TTextShaper::TFont
 {
     QFont Font; // this thread's own object
+    QFontMetrics Metrics{Font};
     QRawFont Raw;
+    QHash<QString, int> Widths;
     int Height = 0;
     int Ascent = 0;
     QHash<QString, TShapedText> Texts;
-    std::vector<std::pair<QFont, int>> Seen;
+    std::vector<std::unique_ptr<TShapedText>> Chars; // by character code, Latin ones
 };
 
 TTextShaper::TTextShaper(TFontTable &fonts) : m_fonts(fonts) {}
@@ -108,10 +110,10 @@ TTextShaper::TFont &TTextShaper::Entry(int id)
     if (!entry) {
         entry = std::make_unique<TFont>();
         entry->Font = m_fonts.Font(id);
+        entry->Metrics = QFontMetrics(entry->Font);
         entry->Raw = QRawFont::fromFont(entry->Font);
-        const QFontMetrics fm(entry->Font);
-        entry->Height = fm.height();
-        entry->Ascent = fm.ascent();
+        entry->Height = entry->Metrics.height();
+        entry->Ascent = entry->Metrics.ascent();
     }
     return *entry;
 }
@@ -124,6 +126,22 @@ int TTextShaper::Height(int id)
 int TTextShaper::Ascent(int id)
 {
     return Entry(id).Ascent;
+}
+
+int TTextShaper::Width(int id, const QString &text)
+{
+    TFont &font = Entry(id);
+    const auto shaped = font.Texts.constFind(text);
+    if (shaped != font.Texts.cend())
+        return shaped->Width;
+    const auto found = font.Widths.constFind(text);
+    if (found != font.Widths.cend())
+        return *found;
+    if (font.Widths.size() >= CacheLimit)
+        font.Widths.clear();
+    const int width = font.Metrics.horizontalAdvance(text);
+    font.Widths.insert(text, width);
+    return width;
 }
 
 const TShapedText &TTextShaper::Shape(int id, const QString &text)
@@ -163,9 +181,23 @@ const TShapedText &TTextShaper::Shape(int id, const QString &text)
     if (shaped.Plain) {
         shaped.Glyphs.clear();
         shaped.Positions.clear();
-        shaped.Width = QFontMetrics(font.Font).horizontalAdvance(text);
+        shaped.Width = font.Metrics.horizontalAdvance(text);
     }
     return *font.Texts.insert(text, std::move(shaped));
+}
+
+const TShapedText &TTextShaper::ShapeChar(int id, QChar c)
+{
+    constexpr char16_t Kept = 0x250; // Latin letters with their accents
+    if (c.unicode() >= Kept)
+        return Shape(id, QString(c));
+    TFont &font = Entry(id);
+    if (font.Chars.empty())
+        font.Chars.resize(Kept);
+    std::unique_ptr<TShapedText> &shaped = font.Chars[c.unicode()];
+    if (!shaped)
+        shaped = std::make_unique<TShapedText>(Shape(id, QString(c)));
+    return *shaped;
 }
 
 void TGlyphFonts::Load(int id)
@@ -196,7 +228,7 @@ const QRawFont &TGlyphFonts::RawFont(int id)
 
 void TGlyphPage::Add(int font, const QString &text, const TShapedText &shaped, const QPoint &origin)
 {
-    if (text.isEmpty())
+    if (shaped.Glyphs.isEmpty() && !shaped.Plain)
         return;
     if (shaped.Plain) {
         m_plain.append({font, text, origin});

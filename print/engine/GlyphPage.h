@@ -69,6 +69,11 @@ public:
     int Ascent(int id);
     // text laid out in font id; the reference stays valid until the next call.
     const TShapedText &Shape(int id, const QString &text);
+    // The width of text in font id (TShapedText::Width) without its glyphs:
+    // a measure for breaking lines, cheaper than the whole layout.
+    int Width(int id, const QString &text);
+    // The same for one character; kept apart from the texts, by its code.
+    const TShapedText &ShapeChar(int id, QChar c);
 
     // Texts kept per font before the cache starts afresh: a job of many
     // different names must not hold them all.
@@ -106,6 +111,7 @@ class TGlyphPage
 {
 public:
     // text in font id, its baseline starting at origin.
+    // text is needed only for a plain one.
     void Add(int font, const QString &text, const TShapedText &shaped, const QPoint &origin);
     // Draws the page with the painter's pen, the glyph runs first.
     void Draw(QPainter &painter, TGlyphFonts &fonts) const;

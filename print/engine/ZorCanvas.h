@@ -8,6 +8,7 @@ class QFont;
 class QPainter;
 class TGlyphPage;
 class TTextShaper;
+struct TShapedText;
 
 // Draws on a page in millimetres. Coordinates are converted to device pixels as
 // (mm + offset) * Scale, rounded halves-to-even. The canvas does not own the
@@ -45,11 +46,16 @@ public:
     void Line(float x1, float y1, float x2, float y2);
     // Draws s so that the anchor (x, y) in millimetres lies as the alignment code says.
     void TextOut(const QString &s, unsigned align, float x, float y);
+    // The same for a single character (every box of a slip).
+    void CharOut(QChar c, unsigned align, float x, float y);
     float TextWidth(const QString &s) const; // millimetres
+    float CharWidth(QChar c) const;          // millimetres
 
 private:
     bool Gathers() const { return Shaper && Glyphs; }
     int FontId() const;
+    void Gather(int font, const TShapedText &shaped, unsigned align, float x, float y,
+                const QString &text);
     mutable int m_fontId = -1; // the shaper's number of the current font
 };
 
