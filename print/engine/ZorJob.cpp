@@ -299,7 +299,6 @@ void TZorJob::ClosePage()
 void TZorJob::Release()
 {
     m_source.reset();
-    m_cancelled = false;
     if (m_painter) {
         m_painter->end();
         m_painter.reset();
