@@ -3,6 +3,8 @@
 #include "print/engine/ZorJob.h"
 #include "print/engine/ZorPreview.h"
 
+#include <QPageLayout>
+
 #include <memory>
 
 class QPrinter;
@@ -36,6 +38,8 @@ public:
     ~TZorPrinter() override;
 
     // --- The current printer -------------------------------------------------
+    // The printer device. With a PDF output the pages go through a PDF writer
+    // of their own; this object then mirrors the PDF's file and paper.
     QPrinter &Printer();
     // Selects an installed printer by name. A name that is not installed leaves
     // no printer selected (printing then fails with a message naming it) and
@@ -106,10 +110,14 @@ private:
     void UseDeviceMargins();
     // Chooses the default printer when nothing was chosen yet.
     void EnsurePrinter() const;
+    // The printer device, made when first needed (making one asks the print
+    // system for its default printer).
+    QPrinter &Device() const;
 
-    std::unique_ptr<QPrinter> m_printer;
+    mutable std::unique_ptr<QPrinter> m_printer;
     TZorJob m_job;
     QString m_pdfFile;
+    QPageLayout m_pdfLayout;  // the PDF's paper, no margins
     QString m_missingPrinter; // a name asked for that is not installed
     bool m_chosen = false;    // a printer, the default one or a PDF was chosen
 };
