@@ -77,7 +77,7 @@ public:
 
     // Texts kept per font before the cache starts afresh: a job of many
     // different names must not hold them all.
-    static constexpr int CacheLimit = 4096;
+    static constexpr int CacheLimit = 1024;
 
 private:
     struct TFont;

@@ -48,10 +48,21 @@ public:
     TLayoutPipeline &operator=(const TLayoutPipeline &) = delete;
 
     // The page at position k of the sequence; positions are taken in order.
-    TGlyphPage Take(qsizetype k)
+    // A page no worker has begun yet is laid out here with shaper, rather
+    // than waited for (the workers may be short of processor time).
+    TGlyphPage Take(qsizetype k, TTextShaper &shaper)
     {
         std::unique_lock<std::mutex> lock(m_mutex);
         const size_t slot = size_t(k) % m_slots.size();
+        if (!m_ready[slot] && m_next == k) {
+            ++m_next;
+            m_taken = k + 1;
+            lock.unlock();
+            m_space.notify_all();
+            TGlyphPage page;
+            m_source.LayoutPage(m_sequence[k], shaper, page);
+            return page;
+        }
         m_done.wait(lock, [&] { return m_ready[slot]; });
         TGlyphPage page = std::move(m_slots[slot]);
         m_slots[slot] = TGlyphPage();
@@ -384,12 +395,10 @@ bool TZorJob::PrintSource(QPagedPaintDevice &device, QPainter &painter,
     TFontTable fonts;
     TGlyphFonts drawFonts(fonts);
     const int threads = LayoutThreadCount(LayoutThreads, sequence.size());
+    TTextShaper shaper(fonts);
     std::optional<TLayoutPipeline> pipeline;
-    std::optional<TTextShaper> shaper;
     if (threads > 0)
         pipeline.emplace(*m_source, fonts, sequence, threads);
-    else
-        shaper.emplace(fonts);
     for (qsizetype k = 0; k < sequence.size(); ++k) {
         if (Progress && !Progress(int(k + 1), int(sequence.size()))) {
             m_cancelled = true;
@@ -399,9 +408,9 @@ bool TZorJob::PrintSource(QPagedPaintDevice &device, QPainter &painter,
         }
         TGlyphPage page;
         if (pipeline)
-            page = pipeline->Take(k);
+            page = pipeline->Take(k, shaper);
         else
-            m_source->LayoutPage(sequence[k], *shaper, page);
+            m_source->LayoutPage(sequence[k], shaper, page);
         if (k > 0 && !device.newPage()) {
             pipeline.reset();
             painter.end();
