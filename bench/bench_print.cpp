@@ -12,13 +12,13 @@
 // Each measurement runs in a process of its own, so that peak memory is the
 // job's own. Exit code 0 when 1,000 slips take under 0.18 s.
 //
-// Measured on the 2-core development machine (shared, load average 4 to 6),
-// median of 3, straight against recorded in the same run:
+// Measured on the 2-core development machine (shared, load average 4 to 5),
+// median of 3, straight / recorded in the same run:
 //   slips      wall s           CPU s            peak MiB        PDF MB
-//   1          0.060 / 0.052    0.024 / 0.024    25.2 / 25.2     0.009 / 0.009
-//   100        0.112 / 0.200    0.051 / 0.130    26.4 / 26.6     0.14 / 0.18
-//   1,000      0.387 / 1.567    0.272 / 1.088    30.9 / 39.9     1.38 / 1.70
-//   10,000     2.528 / 15.818   2.511 / 10.965   53.7 / 161.7    13.9 / 17.1
+//   1          0.060 / 0.037    0.024 / 0.023    25.1 / 25.0     0.009 / 0.009
+//   100        0.078 / 0.207    0.050 / 0.132    26.3 / 26.5     0.14 / 0.18
+//   1,000      0.404 / 1.731    0.268 / 1.143    30.6 / 39.8     1.38 / 1.70
+//   10,000     4.146 / 17.267   2.616 / 11.448   50.4 / 161.7    13.9 / 17.1
 // Instructions (callgrind, `kordavina print` of 1,000 slips, every thread):
 // 1.84 G against 9.17 G for the program before (0.20).
 
