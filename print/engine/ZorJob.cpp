@@ -1,14 +1,132 @@
 #include "print/engine/ZorJob.h"
 
 #include "core/Rounding.h"
+#include "print/engine/GlyphPage.h"
 #include "print/engine/ZorCanvas.h"
 
 #include <QPageLayout>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QThread>
 
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+namespace {
+
+// Lays out the pages of a sequence on worker threads, a few pages ahead of the
+// thread that prints them, which takes them strictly in order. Pages waiting
+// to be printed are bounded, so memory does not grow with the job.
+class TLayoutPipeline
+{
+public:
+    TLayoutPipeline(const TZorPageSource &source, TFontTable &fonts, const QList<int> &sequence,
+                    int threads)
+        : m_source(source), m_fonts(fonts), m_sequence(sequence), m_slots(size_t(threads) * 8),
+          m_ready(size_t(threads) * 8)
+    {
+        for (int i = 0; i < threads; ++i) {
+            m_threads.emplace_back(QThread::create([this] { Work(); }));
+            m_threads.back()->start();
+        }
+    }
+    ~TLayoutPipeline()
+    {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_stop = true;
+        }
+        m_space.notify_all();
+        for (auto &thread : m_threads)
+            thread->wait();
+    }
+    TLayoutPipeline(const TLayoutPipeline &) = delete;
+    TLayoutPipeline &operator=(const TLayoutPipeline &) = delete;
+
+    // The page at position k of the sequence; positions are taken in order.
+    // A page no worker has begun yet is laid out here with shaper, rather
+    // than waited for (the workers may be short of processor time).
+    TGlyphPage Take(qsizetype k, TTextShaper &shaper)
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        const size_t slot = size_t(k) % m_slots.size();
+        if (!m_ready[slot] && m_next == k) {
+            ++m_next;
+            m_taken = k + 1;
+            lock.unlock();
+            m_space.notify_all();
+            TGlyphPage page;
+            m_source.LayoutPage(m_sequence[k], shaper, page);
+            return page;
+        }
+        m_done.wait(lock, [&] { return m_ready[slot]; });
+        TGlyphPage page = std::move(m_slots[slot]);
+        m_slots[slot] = TGlyphPage();
+        m_ready[slot] = false;
+        m_taken = k + 1;
+        lock.unlock();
+        m_space.notify_all();
+        return page;
+    }
+
+private:
+    void Work()
+    {
+        TTextShaper shaper(m_fonts);
+        while (true) {
+            qsizetype k = 0;
+            {
+                std::unique_lock<std::mutex> lock(m_mutex);
+                m_space.wait(lock, [&] {
+                    return m_stop || m_next >= m_sequence.size() ||
+                           m_next < m_taken + qsizetype(m_slots.size());
+                });
+                if (m_stop || m_next >= m_sequence.size())
+                    return;
+                k = m_next++;
+            }
+            TGlyphPage page;
+            m_source.LayoutPage(m_sequence[k], shaper, page);
+            {
+                const std::lock_guard<std::mutex> lock(m_mutex);
+                const size_t slot = size_t(k) % m_slots.size();
+                m_slots[slot] = std::move(page);
+                m_ready[slot] = true;
+            }
+            m_done.notify_all();
+        }
+    }
+
+    const TZorPageSource &m_source;
+    TFontTable &m_fonts;
+    const QList<int> &m_sequence;
+    std::vector<TGlyphPage> m_slots;
+    std::vector<bool> m_ready;
+    std::vector<std::unique_ptr<QThread>> m_threads;
+    std::mutex m_mutex;
+    std::condition_variable m_space; // a slot was freed, or stop
+    std::condition_variable m_done;  // a page was laid out
+    qsizetype m_next = 0;            // the next position to lay out
+    qsizetype m_taken = 0;           // positions printed so far
+    bool m_stop = false;
+};
+
+// Worker threads for a job of pages: none for a short job, where starting
+// threads (each loads its fonts anew) costs more than it saves.
+int LayoutThreadCount(int asked, qsizetype pages)
+{
+    if (asked == 1 || pages < 16)
+        return 0;
+    if (asked > 1)
+        return asked;
+    return qBound(1, QThread::idealThreadCount(), 4);
+}
+
+} // namespace
 
 QList<int> PrintSequence(int pageCount, const TZorPrintOptions &options, int pageNo)
 {
@@ -117,7 +235,7 @@ TZorJob::~TZorJob()
 
 void TZorJob::BeginDoc(const TDeviceGeometry &geometry)
 {
-    Release();
+    Release(); // the page source too
     m_geometry = geometry;
     PrintOptions = TZorPrintOptions();
     SavedFont = DeviceFont(QStringLiteral("Arial"), 12, {}, geometry.DpiY);
@@ -129,6 +247,11 @@ void TZorJob::BeginDoc(const TDeviceGeometry &geometry)
 void TZorJob::NewPage()
 {
     ClosePage();
+    OpenPage();
+}
+
+void TZorJob::OpenPage()
+{
     const int dpi = m_geometry.DpiY > 0 ? m_geometry.DpiY : 600;
     m_current = std::make_unique<TPagePicture>(dpi);
     const TPaperMetrics metrics = PaperMetrics(m_geometry);
@@ -137,9 +260,38 @@ void TZorJob::NewPage()
         RoundHalfEvenInt(static_cast<long double>(metrics.PrintableWidth) * metrics.PixelsPerMM),
         RoundHalfEvenInt(static_cast<long double>(metrics.PrintableHeight) * metrics.PixelsPerMM)));
     m_painter = std::make_unique<QPainter>(m_current.get());
-    m_painter->setFont(SavedFont);
-    m_painter->setBrush(SavedBrush);
-    m_painter->setPen(SavedPen);
+    ResetPainter(*m_painter);
+}
+
+void TZorJob::ResetPainter(QPainter &painter) const
+{
+    painter.setFont(SavedFont);
+    painter.setBrush(SavedBrush);
+    painter.setPen(SavedPen);
+}
+
+void TZorJob::SetPageSource(std::shared_ptr<TZorPageSource> source)
+{
+    if (m_painter) {
+        m_painter->end();
+        m_painter.reset();
+    }
+    m_current.reset();
+    m_pages.clear();
+    m_source = std::move(source);
+}
+
+void TZorJob::RecordPages()
+{
+    if (!m_source || m_pages.size() == m_source->PageCount())
+        return;
+    m_pages.clear();
+    const int count = m_source->PageCount();
+    for (int i = 0; i < count; ++i) {
+        OpenPage();
+        m_source->RecordPage(i);
+        ClosePage();
+    }
 }
 
 void TZorJob::ClosePage()
@@ -157,6 +309,7 @@ void TZorJob::ClosePage()
 
 void TZorJob::Release()
 {
+    m_source.reset();
     if (m_painter) {
         m_painter->end();
         m_painter.reset();
@@ -201,17 +354,74 @@ bool TZorJob::PrintPages(QPagedPaintDevice &device, int pageNo) const
         return true; // an empty job would still put out a blank sheet
     if (auto *pdf = dynamic_cast<QPdfWriter *>(&device))
         pdf->setTitle(Title);
+    m_cancelled = false;
     QPainter painter;
     if (!painter.begin(&device))
         return false;
+    if (m_source)
+        return PrintSource(device, painter, sequence);
     bool first = true;
-    for (int index : sequence) {
+    for (qsizetype k = 0; k < sequence.size(); ++k) {
+        if (Progress && !Progress(int(k + 1), int(sequence.size()))) {
+            m_cancelled = true;
+            painter.end();
+            return true;
+        }
         if (!first && !device.newPage()) {
             painter.end();
             return false;
         }
         first = false;
-        ReplayPage(painter, index);
+        ReplayPage(painter, sequence[k]);
     }
+    return painter.end();
+}
+
+bool TZorJob::PrintSource(QPagedPaintDevice &device, QPainter &painter,
+                          const QList<int> &sequence) const
+{
+    // The source's canvas is set up on the device's painter, as on a recorded page.
+    m_direct = &painter;
+    struct TDirectEnd
+    {
+        QPainter *&Direct;
+        ~TDirectEnd() { Direct = nullptr; }
+    } directEnd{m_direct};
+    painter.save();
+    ResetPainter(painter);
+    m_source->BeginPrint();
+    painter.restore();
+
+    TFontTable fonts;
+    TGlyphFonts drawFonts(fonts);
+    const int threads = LayoutThreadCount(LayoutThreads, sequence.size());
+    TTextShaper shaper(fonts);
+    std::optional<TLayoutPipeline> pipeline;
+    if (threads > 0)
+        pipeline.emplace(*m_source, fonts, sequence, threads);
+    for (qsizetype k = 0; k < sequence.size(); ++k) {
+        if (Progress && !Progress(int(k + 1), int(sequence.size()))) {
+            m_cancelled = true;
+            pipeline.reset();
+            painter.end();
+            return true;
+        }
+        TGlyphPage page;
+        if (pipeline)
+            page = pipeline->Take(k, shaper);
+        else
+            m_source->LayoutPage(sequence[k], shaper, page);
+        if (k > 0 && !device.newPage()) {
+            pipeline.reset();
+            painter.end();
+            return false;
+        }
+        // Each page starts from the job's drawing state, as a recorded one does.
+        painter.save();
+        ResetPainter(painter);
+        m_source->DrawPage(page, drawFonts);
+        painter.restore();
+    }
+    pipeline.reset();
     return painter.end();
 }

@@ -8,11 +8,15 @@
 #include <QRect>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QPageLayout;
 class QPagedPaintDevice;
 class QPainter;
+class TGlyphFonts;
+class TGlyphPage;
+class TTextShaper;
 
 // Options of a print job: which pages, how many copies, in what order.
 struct TZorPrintOptions
@@ -66,6 +70,27 @@ TPaperMetrics PaperMetrics(const TDeviceGeometry &g);
 void ReplayPicture(QPainter &painter, const QPicture &picture, const QPointF &origin, qreal sx,
                    qreal sy);
 
+// Pages made on demand rather than recorded. A printer or a PDF gets each page
+// drawn straight onto it, its text laid out ahead on worker threads; the
+// preview gets the pages recorded.
+class TZorPageSource
+{
+public:
+    virtual ~TZorPageSource() = default;
+    virtual int PageCount() const = 0;
+    // Called on the printing thread before the first page is laid out, with the
+    // device's painter open as the job's Canvas().
+    virtual void BeginPrint() {}
+    // Lays out page index onto page. Runs on any thread, for several pages at
+    // once, each thread with its own shaper: it may only read shared state,
+    // and the same index must always give the same page.
+    virtual void LayoutPage(int index, TTextShaper &shaper, TGlyphPage &page) const = 0;
+    // Draws a laid-out page on the job's open page (Canvas()), on the printing thread.
+    virtual void DrawPage(const TGlyphPage &page, TGlyphFonts &fonts) = 0;
+    // Draws page index on the job's open recording page (Canvas()).
+    virtual void RecordPage(int index) = 0;
+};
+
 // A print job: pages are recorded once, each as a QPicture whose logical
 // coordinates are printer pixels of the printable area (origin at the
 // unprintable margin, DpiY pixels per inch on both axes), and replayed any
@@ -74,6 +99,10 @@ void ReplayPicture(QPainter &painter, const QPicture &picture, const QPointF &or
 // Calling order: BeginDoc; draw on Canvas(); NewPage and draw again for each
 // further page; then ClosePage, replay (PrintPages / PaintPage) and Release.
 // The job does not guard that order.
+//
+// Instead of recorded pages a job may have a page source (SetPageSource):
+// PrintPages then draws the pages straight onto the device, and RecordPages
+// records them for PaintPage.
 class TZorJob
 {
 public:
@@ -101,10 +130,28 @@ public:
     // Drops every page and the saved drawing state.
     void Release();
 
-    // The recording painter of the open page; nullptr while no page is open.
-    QPainter *Canvas() const { return m_painter.get(); }
+    // Worker threads that lay out a page source's pages: 0 as many as the
+    // machine has cores, 1 none (all on the printing thread). The output is the
+    // same whatever the number.
+    int LayoutThreads = 0;
+    // Called before each page printed with its number (from 1) and the number
+    // of pages of the job; returning false cancels the job: PrintPages then
+    // stops and Cancelled() is true.
+    std::function<bool(int page, int total)> Progress;
+
+    // The pages come from source from now on (instead of the open page, which
+    // is dropped) until Release or BeginDoc.
+    void SetPageSource(std::shared_ptr<TZorPageSource> source);
+    TZorPageSource *PageSource() const { return m_source.get(); }
+    // Records the source's pages, for the preview; nothing without a source.
+    void RecordPages();
+    bool Cancelled() const { return m_cancelled; }
+
+    // The painter of the open page; nullptr while no page is open. While a
+    // page source prints, the device's painter.
+    QPainter *Canvas() const { return m_direct ? m_direct : m_painter.get(); }
     bool IsOpen() const { return m_painter != nullptr; }
-    int PageCount() const { return int(m_pages.size()); }
+    int PageCount() const { return m_source ? m_source->PageCount() : int(m_pages.size()); }
     const QList<QPicture> &PageList() const { return m_pages; }
     const TDeviceGeometry &Geometry() const { return m_geometry; }
     // The logical size of a page: the printable area in printer pixels at DpiY.
@@ -123,8 +170,15 @@ public:
 
 private:
     class TPagePicture;
+    bool PrintSource(QPagedPaintDevice &device, QPainter &painter,
+                     const QList<int> &sequence) const;
+    void OpenPage();
+    void ResetPainter(QPainter &painter) const;
     TDeviceGeometry m_geometry;
     QList<QPicture> m_pages;
     std::unique_ptr<TPagePicture> m_current;
     std::unique_ptr<QPainter> m_painter;
+    std::shared_ptr<TZorPageSource> m_source;
+    mutable QPainter *m_direct = nullptr; // the device's painter while a source prints
+    mutable bool m_cancelled = false;
 };

@@ -44,16 +44,24 @@ private:
     TZorPreview *Owner = nullptr;
 };
 
-TZorPreview::TZorPreview(QWidget *parent) : QDialog(parent)
+TZorPreview::TZorPreview(QWidget *parent, bool deferControls) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("ZorPrinter"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     resize(549, 425);
-    CreateControls();
     // FormCreate
     Border = 20;
     DragStart = QPoint(-1, -1);
+    if (!deferControls)
+        EnsureControls();
+}
+
+void TZorPreview::EnsureControls()
+{
+    if (ScrollArea)
+        return;
+    CreateControls();
     VScrollWidth = ScrollArea->verticalScrollBar()->sizeHint().width();
     HScrollHeight = ScrollArea->horizontalScrollBar()->sizeHint().height();
 }
@@ -172,6 +180,7 @@ void TZorPreview::CreateControls()
 
 void TZorPreview::PreparePreview()
 {
+    EnsureControls();
     VScrollWidth = ScrollArea->verticalScrollBar()->sizeHint().width();
     HScrollHeight = ScrollArea->horizontalScrollBar()->sizeHint().height();
     Zoom = 100;
@@ -209,6 +218,7 @@ void TZorPreview::Beep()
 
 void TZorPreview::showEvent(QShowEvent *e)
 {
+    EnsureControls();
     QDialog::showEvent(e);
     // The window may come back at the size it had, which brings no resize.
     cmbZoomClick();
@@ -217,7 +227,8 @@ void TZorPreview::showEvent(QShowEvent *e)
 void TZorPreview::resizeEvent(QResizeEvent *e)
 {
     QDialog::resizeEvent(e);
-    FormResize();
+    if (ScrollArea)
+        FormResize();
 }
 
 void TZorPreview::FormResize()
@@ -605,6 +616,6 @@ bool TZorPreview::FormKeyDown(QKeyEvent *e)
 
 void TZorPreview::keyPressEvent(QKeyEvent *e)
 {
-    if (!FormKeyDown(e))
+    if (!ScrollArea || !FormKeyDown(e))
         QDialog::keyPressEvent(e);
 }

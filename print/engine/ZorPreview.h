@@ -32,7 +32,9 @@ class TZorPreview : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TZorPreview(QWidget *parent = nullptr);
+    // With deferControls the window's controls are made when it is first
+    // prepared or shown, so that an object that only prints makes none.
+    explicit TZorPreview(QWidget *parent = nullptr, bool deferControls = false);
     ~TZorPreview() override;
 
     int PageNo = 1; // 1-based number of the page on view
@@ -47,6 +49,8 @@ protected:
 
     // Zoom 100, page 1, then the window modally, opened maximized.
     void RunPreview();
+    // Makes the controls when they are not made yet.
+    void EnsureControls();
 
     // The first half of RunPreview without showing anything: scroll-bar sizes,
     // paper on the screen, page 1, layout, page caption.

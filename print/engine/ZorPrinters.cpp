@@ -9,12 +9,16 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
 
 namespace {
 
 TZorPrinter *g_zorPrinter = nullptr;
+
+// Pixels per inch of a PDF, as a high-resolution printer has them.
+constexpr int PdfResolution = 1200;
 
 // Releases the job however the printing ends, so that a failed print leaves
 // no half-closed job behind for the next BeginDoc.
@@ -38,12 +42,47 @@ TZorPrinter *ZorPrinter()
 }
 
 TZorPrinter::TZorPrinter(QWidget *parent)
-    : TZorPreview(parent), m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
+    : TZorPreview(parent, true), m_pdfLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                             QMarginsF(), QPageLayout::Millimeter)
 {
     if (!g_zorPrinter)
         g_zorPrinter = this;
     PageNo = 0; // no preview yet: "the page on view" selects nothing
-    SetDefaultPrinter();
+}
+
+void TZorPrinter::EnsurePrinter() const
+{
+    if (!m_chosen)
+        const_cast<TZorPrinter *>(this)->SetDefaultPrinter();
+}
+
+QPrinter &TZorPrinter::Device() const
+{
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *m_printer;
+}
+
+QPrinter &TZorPrinter::Printer()
+{
+    EnsurePrinter();
+    QPrinter &printer = Device();
+    if (IsPdfOutput()) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(m_pdfFile);
+        printer.setPageLayout(m_pdfLayout);
+    }
+    return printer;
+}
+
+void TZorPrinter::SetPageSource(std::shared_ptr<TZorPageSource> source)
+{
+    m_job.SetPageSource(std::move(source));
+}
+
+void TZorPrinter::SetProgress(std::function<bool(int page, int total)> progress)
+{
+    m_job.Progress = std::move(progress);
 }
 
 TZorPrinter::~TZorPrinter()
@@ -54,22 +93,24 @@ TZorPrinter::~TZorPrinter()
 
 bool TZorPrinter::SetPrinterName(const QString &name)
 {
+    m_chosen = true;
     m_pdfFile.clear();
     if (!name.isEmpty() && QPrinterInfo::availablePrinterNames().contains(name)) {
         m_missingPrinter.clear();
-        m_printer->setOutputFormat(QPrinter::NativeFormat);
-        m_printer->setPrinterName(name);
+        Device().setOutputFormat(QPrinter::NativeFormat);
+        Device().setPrinterName(name);
         UseDeviceMargins();
         return true;
     }
     // Qt would quietly keep the previous printer, or write a PDF nowhere.
     m_missingPrinter = name;
-    m_printer->setPrinterName(QString());
+    Device().setPrinterName(QString());
     return false;
 }
 
 void TZorPrinter::SetDefaultPrinter()
 {
+    m_chosen = true;
     QString name = QPrinterInfo::defaultPrinterName();
     if (name.isEmpty()) {
         const QStringList names = QPrinterInfo::availablePrinterNames();
@@ -79,7 +120,7 @@ void TZorPrinter::SetDefaultPrinter()
     if (name.isEmpty()) {
         m_pdfFile.clear();
         m_missingPrinter.clear();
-        m_printer->setPrinterName(QString());
+        Device().setPrinterName(QString());
         return;
     }
     SetPrinterName(name);
@@ -87,28 +128,39 @@ void TZorPrinter::SetDefaultPrinter()
 
 void TZorPrinter::SetPdfOutput(const QString &fileName)
 {
+    m_chosen = true;
     m_pdfFile = fileName;
     m_missingPrinter.clear();
-    m_printer->setOutputFormat(QPrinter::PdfFormat);
-    m_printer->setOutputFileName(fileName);
-    UseDeviceMargins();
+    // The paper the printer had, if there is one; a PDF has no margins.
+    if (m_printer) {
+        const QPageLayout layout = m_printer->pageLayout();
+        m_pdfLayout =
+            QPageLayout(layout.pageSize(), layout.orientation(), QMarginsF(), layout.units());
+    }
 }
 
 QString TZorPrinter::PrinterName() const
 {
+    EnsurePrinter();
     if (IsPdfOutput())
         return m_pdfFile;
-    if (m_printer->outputFormat() == QPrinter::NativeFormat)
-        return m_printer->printerName();
+    if (Device().outputFormat() == QPrinter::NativeFormat)
+        return Device().printerName();
     return QString();
 }
 
 void TZorPrinter::SetPaperSize(double widthMm, double heightMm)
 {
+    EnsurePrinter();
     const QPageSize size(QSizeF(widthMm, heightMm), QPageSize::Millimeter, QString(),
                          QPageSize::ExactMatch);
+    if (IsPdfOutput()) {
+        m_pdfLayout.setPageSize(size);
+        m_pdfLayout.setMargins(QMarginsF());
+        return;
+    }
     // A device that cannot take a user-defined size keeps what it had.
-    m_printer->setPageSize(size);
+    Device().setPageSize(size);
     UseDeviceMargins();
 }
 
@@ -116,13 +168,16 @@ void TZorPrinter::UseDeviceMargins()
 {
     // The unprintable margins of the device, as a printer driver reports them;
     // a PDF has none.
-    const QPageLayout layout = m_printer->pageLayout();
-    m_printer->setPageMargins(layout.minimumMargins(), layout.units());
+    const QPageLayout layout = Device().pageLayout();
+    Device().setPageMargins(layout.minimumMargins(), layout.units());
 }
 
 TDeviceGeometry TZorPrinter::DeviceGeometry() const
 {
-    return TDeviceGeometry::FromPageLayout(m_printer->pageLayout(), m_printer->resolution());
+    EnsurePrinter();
+    if (IsPdfOutput())
+        return TDeviceGeometry::FromPageLayout(m_pdfLayout, PdfResolution);
+    return TDeviceGeometry::FromPageLayout(Device().pageLayout(), Device().resolution());
 }
 
 void TZorPrinter::BeginDoc()
@@ -146,6 +201,7 @@ void TZorPrinter::EndDoc(bool askOptions)
 void TZorPrinter::Preview()
 {
     m_job.ClosePage();
+    m_job.RecordPages();
     TJobRelease release(m_job);
     RunPreview();
 }
@@ -159,12 +215,13 @@ void TZorPrinter::AbortDoc()
 
 void TZorPrinter::PrintPages()
 {
+    EnsurePrinter();
     if (!IsPdfOutput()) {
         if (!m_missingPrinter.isEmpty())
             throw EKordavinaError(
                 QStringLiteral("The printer \"%1\" is not installed.").arg(m_missingPrinter));
-        const QString name = m_printer->printerName();
-        if (m_printer->outputFormat() != QPrinter::NativeFormat || name.isEmpty())
+        const QString name = Device().printerName();
+        if (Device().outputFormat() != QPrinter::NativeFormat || name.isEmpty())
             throw EKordavinaError(QPrinterInfo::availablePrinterNames().isEmpty()
                                       ? QStringLiteral("No printer is installed.")
                                       : QStringLiteral("No printer is selected."));
@@ -174,16 +231,26 @@ void TZorPrinter::PrintPages()
             throw EKordavinaError(
                 QStringLiteral("The printer \"%1\" refused the print job.").arg(name));
     }
-    m_printer->setDocName(m_job.Title);
-    m_printer->setCopyCount(1); // copies are made by repeating the pages
-    const bool done = m_job.PrintPages(*m_printer, PageNo);
-    if (!done || m_printer->printerState() == QPrinter::Error ||
-        m_printer->printerState() == QPrinter::Aborted) {
-        if (IsPdfOutput())
+    if (IsPdfOutput()) {
+        QPdfWriter pdf(m_pdfFile);
+        pdf.setResolution(PdfResolution);
+        pdf.setPageLayout(m_pdfLayout);
+        pdf.setCreator(QString());
+        const bool done = m_job.PrintPages(pdf, PageNo);
+        if (!done && !m_job.Cancelled())
             throw EKordavinaError(QStringLiteral("Unable to write to %1").arg(m_pdfFile));
-        throw EKordavinaError(QStringLiteral("The printer \"%1\" refused the print job.")
-                                  .arg(m_printer->printerName()));
+        return;
     }
+    QPrinter &printer = Device();
+    printer.setDocName(m_job.Title);
+    printer.setCopyCount(1); // copies are made by repeating the pages
+    const bool done = m_job.PrintPages(printer, PageNo);
+    if (m_job.Cancelled())
+        return; // the pages before the cancel went out; not an error
+    if (!done || printer.printerState() == QPrinter::Error ||
+        printer.printerState() == QPrinter::Aborted)
+        throw EKordavinaError(
+            QStringLiteral("The printer \"%1\" refused the print job.").arg(printer.printerName()));
 }
 
 bool TZorPrinter::ExecutePrintDlg(TZorPrintOptions &options)

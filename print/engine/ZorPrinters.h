@@ -3,6 +3,8 @@
 #include "print/engine/ZorJob.h"
 #include "print/engine/ZorPreview.h"
 
+#include <QPageLayout>
+
 #include <memory>
 
 class QPrinter;
@@ -23,6 +25,11 @@ class QPrinter;
 //
 // Printer failures (no printer, a printer that is gone, a file that cannot be
 // written, a spooler that refuses the job) are thrown as EKordavinaError.
+//
+// The object is light until it is used: the system's default printer is
+// looked up when something first needs a printer and none was chosen (a PDF
+// output needs none), and the preview's controls are made when the preview
+// first opens.
 class TZorPrinter : public TZorPreview
 {
     Q_OBJECT
@@ -31,7 +38,9 @@ public:
     ~TZorPrinter() override;
 
     // --- The current printer -------------------------------------------------
-    QPrinter &Printer() { return *m_printer; }
+    // The printer device. With a PDF output the pages go through a PDF writer
+    // of their own; this object then mirrors the PDF's file and paper.
+    QPrinter &Printer();
     // Selects an installed printer by name. A name that is not installed leaves
     // no printer selected (printing then fails with a message naming it) and
     // returns false.
@@ -75,6 +84,17 @@ public:
     QString Title() const { return m_job.Title; }
     void SetTitle(const QString &title) { m_job.Title = title; }
     TZorPrintOptions &PrintOptions() { return m_job.PrintOptions; }
+    // Pages drawn by source instead of on Canvas(): printed straight onto the
+    // printer, recorded only for the preview. Replaces the job's open page.
+    void SetPageSource(std::shared_ptr<TZorPageSource> source);
+    // Worker threads laying out a page source's pages (see TZorJob::LayoutThreads).
+    void SetLayoutThreads(int threads) { m_job.LayoutThreads = threads; }
+    // Called before each page printed (page from 1, total pages); returning
+    // false cancels the printing: the rest is not printed (the pages before it
+    // are) and no error is thrown. Kept for later jobs.
+    void SetProgress(std::function<bool(int page, int total)> progress);
+    // The last printing was cancelled through the progress function.
+    bool PrintCancelled() const { return m_job.Cancelled(); }
     // Prints the job's pages by PrintOptions onto the current printer as one job.
     void PrintPages();
     // The print options dialog; fills options and returns true on OK.
@@ -90,11 +110,18 @@ protected:
 
 private:
     void UseDeviceMargins();
+    // Chooses the default printer when nothing was chosen yet.
+    void EnsurePrinter() const;
+    // The printer device, made when first needed (making one asks the print
+    // system for its default printer).
+    QPrinter &Device() const;
 
-    std::unique_ptr<QPrinter> m_printer;
+    mutable std::unique_ptr<QPrinter> m_printer;
     TZorJob m_job;
     QString m_pdfFile;
+    QPageLayout m_pdfLayout;  // the PDF's paper, no margins
     QString m_missingPrinter; // a name asked for that is not installed
+    bool m_chosen = false;    // a printer, the default one or a PDF was chosen
 };
 
 // The single TZorPrinter of the program: the one created first and still

@@ -1,6 +1,7 @@
 #include "print/formats/SlipPrint.h"
 
 #include "core/Upl.h"
+#include "print/engine/GlyphPage.h"
 #include "print/engine/ZorCanvas.h"
 #include "print/engine/ZorPrinters.h"
 
@@ -29,6 +30,55 @@ void KeepFreedMemory()
     Q_UNUSED(done);
 #endif
 }
+
+// The slips of a job, one per page; a job without slips has one empty page.
+class TSlipPages : public TZorPageSource
+{
+public:
+    TSlipPages(TZorPrinter &printer, const QList<TUpl> &slips, const TFieldFormats &format,
+               const TAmountOptions &amount)
+        : m_printer(printer), m_slips(slips), m_format(format), m_amount(amount)
+    {}
+    int PageCount() const override { return qMax(1, int(m_slips.size())); }
+    void BeginPrint() override
+    {
+        // Every page of the device has the first one's millimetre canvas.
+        m_canvas = PageCanvas(m_printer);
+        m_canvas.Canvas = nullptr;
+    }
+    void LayoutPage(int index, TTextShaper &shaper, TGlyphPage &page) const override
+    {
+        if (index >= m_slips.size())
+            return;
+        TZorCanvas canvas = m_canvas;
+        canvas.Shaper = &shaper;
+        canvas.Glyphs = &page;
+        DrawSlip(canvas, m_slips.at(index), m_format, m_amount);
+    }
+    void DrawPage(const TGlyphPage &page, TGlyphFonts &fonts) override
+    {
+        // Set up as a recorded page is, so that whatever PageCanvas does to the
+        // painter applies to the glyphs too.
+        const TZorCanvas canvas = PageCanvas(m_printer);
+        canvas.Canvas->setBrush(Qt::NoBrush);
+        canvas.Canvas->setBackgroundMode(Qt::TransparentMode);
+        page.Draw(*canvas.Canvas, fonts);
+    }
+    void RecordPage(int index) override
+    {
+        if (index >= m_slips.size())
+            return;
+        TZorCanvas canvas = PageCanvas(m_printer);
+        DrawSlip(canvas, m_slips.at(index), m_format, m_amount);
+    }
+
+private:
+    TZorPrinter &m_printer;
+    const QList<TUpl> m_slips;
+    const TFieldFormats m_format;
+    const TAmountOptions m_amount;
+    TZorCanvas m_canvas;
+};
 
 } // namespace
 
@@ -97,25 +147,14 @@ TZorCanvas PageCanvas(TZorPrinter &printer)
     return canvas;
 }
 
-bool BeginSlipJob(TZorPrinter &printer, const QList<TUpl> &slips, const TFieldFormats &format,
-                  const TAmountOptions &amount, const TPageDrawn &pageDrawn)
+void BeginSlipJob(TZorPrinter &printer, const QList<TUpl> &slips, const TFieldFormats &format,
+                  const TAmountOptions &amount)
 {
     KeepFreedMemory();
     printer.BeginDoc();
     printer.SetTitle(SlipJobTitle());
-    bool drawn = false;
-    int pages = 0;
-    for (const TUpl &slip : slips) {
-        if (drawn)
-            printer.NewPage();
-        TZorCanvas canvas = PageCanvas(printer);
-        DrawSlip(canvas, slip, format, amount);
-        drawn = true;
-        ++pages;
-        if (pageDrawn && !pageDrawn(pages))
-            return false;
-    }
-    return true;
+    // Drawn when printed (or recorded for a preview), not now.
+    printer.SetPageSource(std::make_shared<TSlipPages>(printer, slips, format, amount));
 }
 
 void PrintSlips(TZorPrinter &printer, const QList<TUpl> &slips, const TFieldFormats &format,

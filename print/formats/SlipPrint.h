@@ -39,16 +39,12 @@ TPrintCorrection JobCorrection(const TZorPrinter &printer);
 // (empty: back to the printer's own).
 void SetCorrectionFor(TZorPrinter &printer, const QString &printerName);
 
-// Called after each page drawn with the number of pages drawn so far; false
-// stops the job.
-using TPageDrawn = std::function<bool(int drawn)>;
-
-// Opens a job titled "Kordavina" and draws one slip per page, in the order
-// given. Without slips the job holds one empty page. The job stays open: the
-// caller ends it with EndDoc or Preview, or with AbortDoc when this returns
-// false (pageDrawn stopped it). The paper is not changed.
-bool BeginSlipJob(TZorPrinter &printer, const QList<TUpl> &slips, const TFieldFormats &format,
-                  const TAmountOptions &amount, const TPageDrawn &pageDrawn = {});
+// Opens a job titled "Kordavina" of one slip per page, in the order given.
+// Without slips the job holds one empty page. The job stays open: the caller
+// ends it with EndDoc, which draws each slip straight onto the printer, or
+// Preview, which records the pages first. The paper is not changed.
+void BeginSlipJob(TZorPrinter &printer, const QList<TUpl> &slips, const TFieldFormats &format,
+                  const TAmountOptions &amount);
 
 // The print command of the main window and of the command line: the format's
 // paper, the slips one per page, printed at once as one job.

@@ -34,6 +34,18 @@ QString TrimControl(const QString &s)
     return s.mid(first, last - first);
 }
 
+// How many characters of s fit into w when each is measured alone.
+qsizetype GuessFit(const TZorCanvas &canvas, const QString &s, float w)
+{
+    float sum = 0;
+    for (qsizetype k = 0; k < s.size(); ++k) {
+        sum += canvas.CharWidth(s.at(k));
+        if (sum > w)
+            return k;
+    }
+    return s.size();
+}
+
 // Lays out one line from rest (which begins with the margin blank) for width
 // w and leaves in rest what the next line gets.
 //
@@ -52,8 +64,27 @@ QString TakeLine(const TZorCanvas &canvas, QString &rest, float w)
         return line;
     }
     // The longest prefix that fits; at least one character stays on the line.
+    // The characters' own widths (which leave out kerning and the rounding of
+    // the whole) say where to look first; the measures of whole prefixes decide.
     qsizetype fitting = 1;
-    for (qsizetype lo = 2, hi = n - 1; lo <= hi;) {
+    qsizetype lo = 2;
+    qsizetype hi = n - 1;
+    const qsizetype guess = GuessFit(canvas, rest, w);
+    if (guess >= lo && guess <= hi) {
+        if (fits(guess)) {
+            fitting = guess;
+            lo = guess + 1;
+            if (lo <= hi && !fits(lo))
+                hi = lo - 1;
+        } else {
+            hi = guess - 1;
+            if (hi >= lo && fits(hi)) {
+                fitting = hi;
+                lo = hi + 1;
+            }
+        }
+    }
+    while (lo <= hi) {
         const qsizetype mid = (lo + hi) / 2;
         if (fits(mid)) {
             fitting = mid;
@@ -125,9 +156,7 @@ void SetPositionFont(TZorCanvas &canvas, const TFieldFormat &position)
 {
     const QFont font = DeviceFont(position.FontName, position.FontSize, position.FontStyle,
                                   static_cast<double>(canvas.Scale) * 25.4);
-    // Most positions share one font; setting it again would only cost time.
-    if (canvas.Canvas->font() != font)
-        canvas.Canvas->setFont(font);
+    canvas.SetFont(font);
 }
 
 std::array<QString, 3> SplitLines(const TZorCanvas &canvas, const QString &text, float w1, float w2,
@@ -155,7 +184,7 @@ void DrawField(TZorCanvas &canvas, const QString &text, int boxes, const TFieldF
         if (IsBlank(c))
             continue; // an empty box
         const double x = double(position.Left) + double(position.Width) / boxes * (k + 0.5);
-        canvas.TextOut(QString(c), 8, static_cast<float>(x), position.Top);
+        canvas.CharOut(c, 8, static_cast<float>(x), position.Top);
     }
 }
 
@@ -163,9 +192,10 @@ void DrawSlip(TZorCanvas &canvas, const TUpl &slip, const TFieldFormats &format,
               const TAmountOptions &amount)
 {
     ++drawSlipCount;
-    QPainter *p = canvas.Canvas;
-    p->setBrush(Qt::NoBrush);
-    p->setBackgroundMode(Qt::TransparentMode);
+    if (QPainter *p = canvas.Canvas) {
+        p->setBrush(Qt::NoBrush);
+        p->setBackgroundMode(Qt::TransparentMode);
+    }
 
     const auto lines = [&](const QString &text, TPositionIndex first) {
         const TFieldFormat &p1 = format[first];

@@ -65,6 +65,6 @@ void DrawSlip(TZorCanvas &canvas, const TUpl &slip, const TFieldFormats &format,
 // when either extent is below 10 mm.
 void DrawGridPage(TZorCanvas &canvas, double widthMm, double heightMm);
 
-// The number of DrawSlip calls so far in this process; lets tests and the
-// benchmark see that printing copies or replaying a preview does not draw again.
+// The number of DrawSlip calls so far in this process; lets tests see how
+// often a job draws its slips (once per page printed, once per page recorded).
 long long DrawSlipCount();

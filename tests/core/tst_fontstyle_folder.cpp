@@ -55,6 +55,24 @@ private Q_SLOTS:
         QCOMPARE(RoundHalfEven(2.5000001), 3LL);
         // A single-precision 44.2 times ten is 442.0000076..., not a half.
         QCOMPARE(RoundHalfEven(static_cast<long double>(44.2f) * 10), 442LL);
+
+        // The quick rounding agrees with the FPU's own on halves, their
+        // neighbours a unit in the last place away, lengths as the canvas
+        // makes them, and magnitudes on both sides of where it hands over.
+        const auto agree = [](long double v) {
+            return RoundHalfEven(v) == static_cast<long long>(std::nearbyintl(v));
+        };
+        for (int k = -3000; k <= 3000; ++k) {
+            const long double half = k + 0.5L;
+            QVERIFY2(agree(half), qPrintable(QString::number(double(half))));
+            QVERIFY(agree(std::nextafterl(half, 1e30L)));
+            QVERIFY(agree(std::nextafterl(half, -1e30L)));
+            QVERIFY(agree((static_cast<long double>(k * 0.37f) + 1.5f) * (1200 / 25.4f)));
+        }
+        for (const long double big : {0x1p60L, 0x1p61L - 0.5L, 0x1p61L + 1, -0x1p61L - 1, 0x1p62L})
+            QVERIFY(agree(big));
+        QCOMPARE(RoundHalfEven(-0.4L), 0LL);
+        QCOMPARE(RoundHalfEven(0x1p61L + 0.5L), static_cast<long long>(0x1p61L));
     }
 
     void programFolderFollowsEnvironment()

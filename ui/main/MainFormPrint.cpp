@@ -68,8 +68,8 @@ void TMainForm::PrintJob(bool markedOnly, int target)
     SetPaperSize(printer, format);
 
     std::unique_ptr<QProgressDialog> progress;
-    if (slips.size() > ProgressFrom) {
-        progress = std::make_unique<QProgressDialog>(QStringLiteral("Priprema uplatnica..."),
+    if (slips.size() > ProgressFrom && target != ToPreview) {
+        progress = std::make_unique<QProgressDialog>(QStringLiteral("Štampanje uplatnica..."),
                                                      QStringLiteral("Odustani"), 0,
                                                      int(slips.size()), this);
         progress->setObjectName(QStringLiteral("PrintProgress"));
@@ -78,38 +78,34 @@ void TMainForm::PrintJob(bool markedOnly, int target)
         progress->setMinimumDuration(0);
         progress->setValue(0);
     }
-    const auto pageDrawn = [&progress](int drawn) {
-        if (!progress)
-            return true;
-        if (drawn % 10 == 0 || drawn == progress->maximum()) {
-            progress->setValue(drawn);
-            QCoreApplication::processEvents();
-        }
-        return !progress->wasCanceled();
-    };
-    bool complete = false;
+    // The job asks before each page it puts out; the callback lives no longer
+    // than this command.
+    struct TProgressGuard
+    {
+        TZorPrinter &Printer;
+        ~TProgressGuard() { Printer.SetProgress({}); }
+    } guard{printer};
+    if (progress)
+        printer.SetProgress([&progress](int page, int total) {
+            if (progress->maximum() != total)
+                progress->setMaximum(total);
+            if (page % 10 == 0 || page == total) {
+                progress->setValue(page);
+                QCoreApplication::processEvents();
+            }
+            return !progress->wasCanceled();
+        });
     try {
-        complete = BeginSlipJob(printer, slips, format, amount, pageDrawn);
+        BeginSlipJob(printer, slips, format, amount);
+        if (target == ToPreview) {
+            printer.Preview();
+            return;
+        }
+        printer.EndDoc(false);
     } catch (...) {
         printer.AbortDoc();
         throw;
     }
-    if (!complete) {
-        // Cancelled: nothing reaches the printer.
-        printer.AbortDoc();
-        return;
-    }
-    if (progress) {
-        progress->setLabelText(QStringLiteral("Slanje na štampač..."));
-        progress->setCancelButton(nullptr);
-        QCoreApplication::processEvents();
-    }
-    if (target == ToPreview) {
-        progress.reset();
-        printer.Preview();
-        return;
-    }
-    printer.EndDoc(false);
 }
 
 void TMainForm::FilePrintAExecute()

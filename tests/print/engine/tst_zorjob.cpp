@@ -1,4 +1,5 @@
 #include "PdfProbe.h"
+#include "print/engine/GlyphPage.h"
 #include "print/engine/ZorCanvas.h"
 #include "print/engine/ZorJob.h"
 
@@ -8,6 +9,9 @@
 #include <QPdfWriter>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <atomic>
+#include <mutex>
 
 namespace {
 
@@ -52,6 +56,70 @@ struct TClient
     }
 };
 
+// Pages made on demand: "Strana<n>" laid out on whichever thread asks, and
+// drawn or recorded through the job's canvas. Keeps what happened.
+class TWordPages : public TZorPageSource
+{
+public:
+    TWordPages(TZorJob &job, int pages) : m_job(job), m_pages(pages) {}
+    int PageCount() const override { return m_pages; }
+    void BeginPrint() override
+    {
+        m_canvas = Canvas();
+        m_canvas.Canvas = nullptr;
+        ++Begun;
+    }
+    void LayoutPage(int index, TTextShaper &shaper, TGlyphPage &page) const override
+    {
+        TZorCanvas canvas = m_canvas;
+        canvas.Shaper = &shaper;
+        canvas.Glyphs = &page;
+        canvas.SetFont(DeviceFont(QStringLiteral("Arial"), 12, {}, 600));
+        canvas.TextOut(QStringLiteral("Strana%1").arg(index + 1), 7, 20, 30);
+        ++LaidOut;
+    }
+    void DrawPage(const TGlyphPage &page, TGlyphFonts &fonts) override
+    {
+        page.Draw(*m_job.Canvas(), fonts);
+        Drawn.append(page.GlyphCount());
+    }
+    void RecordPage(int index) override
+    {
+        TZorCanvas canvas = Canvas();
+        canvas.SetFont(DeviceFont(QStringLiteral("Arial"), 12, {}, 600));
+        canvas.TextOut(QStringLiteral("Strana%1").arg(index + 1), 7, 20, 30);
+        Recorded.append(index);
+    }
+
+    int Begun = 0;
+    mutable std::atomic<int> LaidOut{0};
+    QList<int> Drawn; // glyphs of each page drawn, in order
+    QList<int> Recorded;
+
+private:
+    TZorCanvas Canvas() const
+    {
+        const TPaperMetrics m = PaperMetrics(m_job.Geometry());
+        TZorCanvas canvas(m_job.Canvas());
+        canvas.Scale = m.PixelsPerMM;
+        canvas.OffsetX = -m.LeftOffset;
+        canvas.OffsetY = -m.TopOffset;
+        return canvas;
+    }
+    TZorJob &m_job;
+    int m_pages = 0;
+    TZorCanvas m_canvas;
+};
+
+// Prints the job into a new PDF of the test layout at 600 dpi.
+bool PrintInto(TZorJob &job, const QString &file)
+{
+    QPdfWriter writer(file);
+    writer.setResolution(600);
+    writer.setPageLayout(TestLayout());
+    return job.PrintPages(writer, 1);
+}
+
 } // namespace
 
 class tst_ZorJob : public QObject
@@ -68,6 +136,9 @@ private Q_SLOTS:
     void nothingSelectedPrintsNothing();
     void replayPositionsOnImages();
     void replayPositionsInPdfAt1200Dpi();
+    void sourcePagesFollowThePrintOrder();
+    void sourcePagesAreRecordedForThePreview();
+    void progressCancelsASourceJob();
 };
 
 void tst_ZorJob::printSequence_data()
@@ -426,6 +497,103 @@ void tst_ZorJob::replayPositionsInPdfAt1200Dpi()
     QVERIFY(!IsDark(page, 350, 198));
     QVERIFY(!IsDark(page, 401, 225));
     QVERIFY(!IsDark(page, 350, 251));
+}
+
+void tst_ZorJob::sourcePagesFollowThePrintOrder()
+{
+    QTemporaryDir dir;
+    for (int threads : {1, 3}) {
+        TZorJob job;
+        job.BeginDoc(TDeviceGeometry::FromPageLayout(TestLayout(), 600));
+        job.LayoutThreads = threads;
+        auto source = std::make_shared<TWordPages>(job, 20);
+        job.SetPageSource(source);
+        QCOMPARE(job.PageCount(), 20);
+        job.PrintOptions.Copies = 2;
+        job.PrintOptions.Collate = false;
+        job.PrintOptions.Reverse = true;
+        const QString file = dir.filePath(QStringLiteral("order%1.pdf").arg(threads));
+        QVERIFY(PrintInto(job, file));
+        QCOMPARE(source->Begun, 1);
+        QCOMPARE(source->LaidOut.load(), 40); // each copy laid out again
+        QCOMPARE(source->Drawn.size(), 40);
+        QVERIFY(job.PageList().isEmpty()); // nothing recorded
+        QCOMPARE(PdfPageCount(file), 40);
+        if (!HavePdfTools())
+            continue;
+        // Last first, page by page: 20,20,19,19,...,1,1.
+        QCOMPARE(PdfWords(file, 1).value(0).Text, QStringLiteral("Strana20"));
+        QCOMPARE(PdfWords(file, 2).value(0).Text, QStringLiteral("Strana20"));
+        QCOMPARE(PdfWords(file, 3).value(0).Text, QStringLiteral("Strana19"));
+        QCOMPARE(PdfWords(file, 40).value(0).Text, QStringLiteral("Strana1"));
+        // At 20 mm, as a whole device pixel: 472 of 600 per inch.
+        const TPdfWord w = PdfWords(file, 40).value(0);
+        QVERIFY2(qAbs(w.XMin - 472 * 72.0 / 600) < 0.01, qPrintable(QString::number(w.XMin)));
+    }
+}
+
+void tst_ZorJob::sourcePagesAreRecordedForThePreview()
+{
+    TZorJob job;
+    job.BeginDoc(TDeviceGeometry::FromPageLayout(TestLayout(), 600));
+    auto source = std::make_shared<TWordPages>(job, 3);
+    job.SetPageSource(source);
+    QVERIFY(!job.IsOpen()); // the page BeginDoc opened is not one of them
+    job.RecordPages();
+    QCOMPARE(source->Recorded, (QList<int>{0, 1, 2}));
+    QCOMPARE(job.PageList().size(), 3);
+    job.RecordPages(); // once only
+    QCOMPARE(source->Recorded.size(), 3);
+
+    // The recorded page shows the word where a printed one has it.
+    QImage image = ImageAtDpi(QSize(400, 330), 96);
+    {
+        QPainter painter(&image);
+        job.PaintPage(painter, 1, QRectF(0, 0, 378, 302));
+    }
+    QRect ink;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (IsDark(image, x, y))
+                ink |= QRect(x, y, 1, 1);
+    QVERIFY(!ink.isEmpty());
+    QVERIFY(qAbs(ink.left() - 20 * 378 / 100.0) < 3);
+    job.Release();
+    QCOMPARE(job.PageCount(), 0);
+    QVERIFY(job.PageSource() == nullptr);
+}
+
+void tst_ZorJob::progressCancelsASourceJob()
+{
+    QTemporaryDir dir;
+    TZorJob job;
+    job.BeginDoc(TDeviceGeometry::FromPageLayout(TestLayout(), 600));
+    job.LayoutThreads = 2;
+    auto source = std::make_shared<TWordPages>(job, 50);
+    job.SetPageSource(source);
+    int asked = 0;
+    job.Progress = [&asked](int page, int total) {
+        ++asked;
+        return total == 50 && page <= 30;
+    };
+    const QString file = dir.filePath(QStringLiteral("cancelled.pdf"));
+    QVERIFY(PrintInto(job, file));
+    QVERIFY(job.Cancelled());
+    QCOMPARE(asked, 31);
+    QCOMPARE(source->Drawn.size(), 30);
+    QCOMPARE(PdfPageCount(file), 30);
+    // Workers stop with the job: no more than the pages ahead were laid out.
+    QVERIFY(source->LaidOut.load() < 50);
+
+    // Recorded pages honour it too.
+    job.Progress = [](int page, int) { return page < 2; };
+    job.SetPageSource(nullptr);
+    job.NewPage();
+    job.NewPage();
+    job.ClosePage();
+    QVERIFY(PrintInto(job, file));
+    QVERIFY(job.Cancelled());
+    QCOMPARE(PdfPageCount(file), 1);
 }
 
 QTEST_MAIN(tst_ZorJob)

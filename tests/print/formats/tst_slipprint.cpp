@@ -1,3 +1,4 @@
+#include "../engine/PdfProbe.h"
 #include "core/Upl.h"
 #include "print/engine/ZorCanvas.h"
 #include "print/engine/ZorPrinters.h"
@@ -6,8 +7,10 @@
 #include <QFile>
 #include <QPageLayout>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWidget>
 
 namespace {
 
@@ -43,6 +46,56 @@ TUplFile FiveSlips()
         file.AddSlip(s);
     }
     return file;
+}
+
+// Slips whose texts exercise the layout: long words cut with a "-", lines
+// broken at blanks, Bosnian letters, every box field, urgent marks.
+QList<TUpl> VariedSlips(int n)
+{
+    QList<TUpl> slips;
+    for (int i = 0; i < n; ++i) {
+        TUpl s = NewSlip();
+        s.Posiljalac = QStringLiteral("Šefik Đurđević %1, Titova 7, 88000 Mostar").arg(i);
+        s.RacunPosiljaoca = QStringLiteral("1610000012345%1").arg(i % 1000, 3, 10, QChar('0'));
+        s.Svrha = i % 2 ? QStringLiteral("Elektroprivredaidistribucijaelektricneenergije %1").arg(i)
+                        : QStringLiteral("Uplata članarine za 2024. godinu, rata %1").arg(i);
+        s.Primalac = QStringLiteral("JP Elektroprivreda BiH d.d. – Sarajevo");
+        s.RacunPrimaoca = QStringLiteral("1990440001234567");
+        s.Iznos = i * 1234.5 - 10;
+        s.Hitno = i % 2 == 0;
+        s.BrojObveznika = QStringLiteral("4200000000001");
+        s.VrstaUplate = QString::number(i % 10);
+        s.VrstaPrihoda = QStringLiteral("722131");
+        s.Opstina = QStringLiteral("0%1").arg(i % 100, 2, 10, QChar('0'));
+        s.Poziv = QStringLiteral("%1").arg(i, 10, 10, QChar('0'));
+        s.PeriodOd = QStringLiteral("010124");
+        s.DatumUplate = QStringLiteral("150224");
+        s.MjestoUplate = QStringLiteral("Žepče");
+        slips.append(s);
+    }
+    return slips;
+}
+
+// The file without its time of making, which is all that may differ between two runs.
+QByteArray PdfBytes(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray();
+    QString text = QString::fromLatin1(f.readAll());
+    text.replace(QRegularExpression(QStringLiteral("/CreationDate \\(D:[0-9Z+'-]*\\)")),
+                 QStringLiteral("/CreationDate ()"));
+    return text.toLatin1();
+}
+
+// Which of the slips' senders page p of a PDF carries (its number), or -1.
+int SenderOnPage(const QString &pdf, int page)
+{
+    QStringList words;
+    for (const TPdfWord &w : PdfWords(pdf, page))
+        words << w.Text;
+    const qsizetype at = words.indexOf(QStringLiteral("Pošiljalac"));
+    return at >= 0 && at + 1 < words.size() ? words[at + 1].toInt() : -1;
 }
 
 } // namespace
@@ -119,18 +172,158 @@ private Q_SLOTS:
         QCOMPARE(PdfPages(pdf), 1);
     }
 
-    void copiesReplayWithoutDrawing()
+    void copiesDrawTheSlipsInPrintOrder_data()
     {
+        QTest::addColumn<bool>("collate");
+        QTest::addColumn<bool>("reverse");
+        QTest::addColumn<QList<int>>("senders");
+        QTest::newRow("collated") << true << false << QList<int>{1, 3, 5, 1, 3, 5};
+        QTest::newRow("page by page") << false << false << QList<int>{1, 1, 3, 3, 5, 5};
+        QTest::newRow("collated, last first") << true << true << QList<int>{5, 3, 1, 5, 3, 1};
+    }
+    void copiesDrawTheSlipsInPrintOrder()
+    {
+        QFETCH(bool, collate);
+        QFETCH(bool, reverse);
+        QFETCH(QList<int>, senders);
+        if (!HavePdfTools())
+            QSKIP("poppler-utils are missing");
         const QString pdf = m_dir.filePath("copies.pdf");
         TZorPrinter printer;
         printer.SetPdfOutput(pdf);
         SetPaperSize(printer, TFieldFormats());
         BeginSlipJob(printer, SlipsToPrint(FiveSlips(), true), TFieldFormats(), {});
+        QCOMPARE(printer.Job().PageCount(), 3);
         const long long drawn = DrawSlipCount();
-        printer.PrintOptions().Copies = 5;
+        printer.PrintOptions().Copies = 2;
+        printer.PrintOptions().Collate = collate;
+        printer.PrintOptions().Reverse = reverse;
         printer.EndDoc(false);
-        QCOMPARE(DrawSlipCount(), drawn);
-        QCOMPARE(PdfPages(pdf), 15);
+        // Straight onto the PDF: each printed page is a slip drawn again.
+        QCOMPARE(DrawSlipCount() - drawn, 6);
+        QCOMPARE(PdfPages(pdf), 6);
+        QList<int> found;
+        for (int p = 1; p <= 6; ++p)
+            found << SenderOnPage(pdf, p);
+        QCOMPARE(found, senders);
+    }
+
+    void layoutThreadsGiveTheSameFile()
+    {
+        const QList<TUpl> slips = VariedSlips(60);
+        QList<QByteArray> files;
+        for (int threads : {1, 2, 3}) {
+            const QString pdf = m_dir.filePath(QStringLiteral("threads%1.pdf").arg(threads));
+            TZorPrinter printer;
+            printer.SetPdfOutput(pdf);
+            printer.SetLayoutThreads(threads);
+            PrintSlips(printer, slips, TFieldFormats(), {true, true});
+            files << PdfBytes(pdf);
+        }
+        QCOMPARE(PdfPages(m_dir.filePath("threads3.pdf")), 60);
+        QVERIFY(files[0].size() > 60 * 1000);
+        QVERIFY(files[1] == files[0]);
+        QVERIFY(files[2] == files[0]);
+    }
+
+    void printedPagesLookAsRecordedOnes()
+    {
+        // Drawn straight with glyph runs or recorded and replayed as text, a
+        // page carries the same words at the same places: the replay puts
+        // baselines on a grid of its own, which may move them by up to 0.004
+        // mm; at 300 dpi that can shade an edge pixel otherwise, no more.
+        if (!HavePdfTools())
+            QSKIP("poppler-utils are missing");
+        const QList<TUpl> slips = VariedSlips(4);
+        const TAmountOptions amount{true, false};
+        const QString direct = m_dir.filePath("direct.pdf");
+        const QString recorded = m_dir.filePath("recorded.pdf");
+        {
+            TZorPrinter printer;
+            printer.SetPdfOutput(direct);
+            PrintSlips(printer, slips, TFieldFormats(), amount);
+        }
+        {
+            TZorPrinter printer;
+            printer.SetPdfOutput(recorded);
+            SetPaperSize(printer, TFieldFormats());
+            printer.BeginDoc();
+            for (qsizetype i = 0; i < slips.size(); ++i) {
+                if (i)
+                    printer.NewPage();
+                TZorCanvas canvas = PageCanvas(printer);
+                DrawSlip(canvas, slips[i], TFieldFormats(), amount);
+            }
+            printer.EndDoc(false);
+        }
+        constexpr double Tolerance = 0.01 * PointsPerMm;
+        for (int page = 1; page <= 4; ++page) {
+            const QList<TPdfWord> a = PdfWords(direct, page);
+            const QList<TPdfWord> b = PdfWords(recorded, page);
+            QVERIFY(a.size() > 40);
+            QCOMPARE(a.size(), b.size());
+            for (qsizetype i = 0; i < a.size(); ++i) {
+                QCOMPARE(a[i].Text, b[i].Text);
+                QVERIFY2(qAbs(a[i].XMin - b[i].XMin) < Tolerance &&
+                             qAbs(a[i].XMax - b[i].XMax) < Tolerance &&
+                             qAbs(a[i].YMin - b[i].YMin) < Tolerance &&
+                             qAbs(a[i].YMax - b[i].YMax) < Tolerance,
+                         qPrintable(a[i].Text));
+            }
+            const QImage x = PdfRender(direct, page, 300);
+            const QImage y = PdfRender(recorded, page, 300);
+            QVERIFY(!x.isNull());
+            QCOMPARE(x.size(), y.size());
+            int ink = 0;
+            int changed = 0;
+            for (int r = 0; r < x.height(); ++r)
+                for (int c = 0; c < x.width(); ++c) {
+                    ink += qGray(y.pixel(c, r)) < 128;
+                    changed += qAbs(qGray(x.pixel(c, r)) - qGray(y.pixel(c, r))) > 80;
+                }
+            QVERIFY(ink > 3000);
+            QVERIFY2(changed == 0,
+                     qPrintable(QStringLiteral("page %1: %2").arg(page).arg(changed)));
+        }
+    }
+
+    void progressCancelsTheRest()
+    {
+        const QString pdf = m_dir.filePath("cancelled.pdf");
+        TZorPrinter printer;
+        printer.SetPdfOutput(pdf);
+        QList<QPair<int, int>> calls;
+        printer.SetProgress([&calls](int page, int total) {
+            calls.append({page, total});
+            return page < 3;
+        });
+        PrintSlips(printer, VariedSlips(5), TFieldFormats(), {});
+        QVERIFY(printer.PrintCancelled());
+        QCOMPARE(calls, (QList<QPair<int, int>>{{1, 5}, {2, 5}, {3, 5}}));
+        QCOMPARE(PdfPages(pdf), 2);
+        QCOMPARE(printer.Job().PageCount(), 0); // released
+
+        // The next job runs whole, told of every page.
+        calls.clear();
+        printer.SetProgress([&calls](int page, int total) {
+            calls.append({page, total});
+            return true;
+        });
+        PrintSlips(printer, VariedSlips(4), TFieldFormats(), {});
+        QVERIFY(!printer.PrintCancelled());
+        QCOMPARE(calls.size(), 4);
+        QCOMPARE(PdfPages(pdf), 4);
+    }
+
+    void printingMakesNoWindowControls()
+    {
+        // A print job object that only prints is no window: the preview's
+        // controls are made when a preview opens.
+        TZorPrinter printer;
+        printer.SetPdfOutput(m_dir.filePath("headless.pdf"));
+        PrintSlips(printer, VariedSlips(2), TFieldFormats(), {});
+        QVERIFY(printer.findChildren<QWidget *>().isEmpty());
+        QVERIFY(printer.layout() == nullptr);
     }
 
     void gridJobKeepsThePaper()
