@@ -22,6 +22,8 @@ const QList<Command> &Commands()
          "preview FILE.upl [--marked] [--format NAME]\n"
          "                             show the slip job in the print preview",
          Needs::Window, RunPreview},
+        {"paths", "paths                      where the program keeps and finds its files",
+         Needs::Core, RunPaths},
     };
     return commands;
 }

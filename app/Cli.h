@@ -34,5 +34,6 @@ int RunConvert(const QStringList &args);
 int RunPrint(const QStringList &args);
 int RunGrid(const QStringList &args);
 int RunPreview(const QStringList &args);
+int RunPaths(const QStringList &args);
 
 } // namespace Cli

@@ -1,0 +1,112 @@
+#include "ui/help/HelpContexts.h"
+
+#include <QDirIterator>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSet>
+#include <QStringDecoder>
+#include <QTest>
+#include <QTextBrowser>
+
+// The help topics shipped as resources under :/help: one per context number a
+// window uses, every link pointing at a topic that exists, every topic
+// reachable from the contents page.
+class TestHelpTopics : public QObject
+{
+    Q_OBJECT
+
+    QHash<QString, QString> m_pages; // file name under :/help -> its text
+
+    static QStringList Links(const QString &html)
+    {
+        static const QRegularExpression href(QStringLiteral("href=\"([^\"]*)\""));
+        QStringList links;
+        for (const auto &m : href.globalMatch(html))
+            links << m.captured(1);
+        return links;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QDirIterator it(QStringLiteral(":/help"));
+        while (it.hasNext()) {
+            const QString path = it.next();
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QStringDecoder utf8(QStringDecoder::Utf8);
+            const QString text = utf8(f.readAll());
+            QVERIFY2(!utf8.hasError(), qPrintable(path + " is not UTF-8"));
+            m_pages.insert(it.fileName(), text);
+        }
+        QVERIFY(m_pages.contains(QStringLiteral("index.html")));
+    }
+
+    void everyContextHasItsTopic()
+    {
+        for (int context : kHelpContexts) {
+            const QString name = QStringLiteral("ctx%1.html").arg(context);
+            QVERIFY2(m_pages.contains(name), qPrintable(name + " is missing"));
+            const QString &page = m_pages[name];
+            QVERIFY2(page.contains(QLatin1String("<title>")) &&
+                         page.contains(QLatin1String("<h1>")),
+                     qPrintable(name));
+            // Always a way back to the contents.
+            QVERIFY2(Links(page).contains(QStringLiteral("index.html")), qPrintable(name));
+        }
+        // And no topic is left for a number nothing uses.
+        static const QRegularExpression ctx(QStringLiteral("^ctx(\\d+)\\.html$"));
+        for (const QString &name : m_pages.keys()) {
+            const auto m = ctx.match(name);
+            if (m.hasMatch())
+                QVERIFY2(std::find(kHelpContexts.begin(), kHelpContexts.end(),
+                                   m.captured(1).toInt()) != kHelpContexts.end(),
+                         qPrintable(name + " has no context number in HelpContexts.h"));
+        }
+    }
+
+    void linksPointAtTopicsThatExist()
+    {
+        for (auto it = m_pages.cbegin(); it != m_pages.cend(); ++it)
+            for (const QString &link : Links(it.value())) {
+                // The help works offline, inside the program.
+                QVERIFY2(!link.contains(QLatin1Char(':')),
+                         qPrintable(it.key() + " links outside: " + link));
+                const QString target = link.section(QLatin1Char('#'), 0, 0);
+                QVERIFY2(target.isEmpty() || m_pages.contains(target),
+                         qPrintable(it.key() + " links to missing " + link));
+            }
+    }
+
+    void everyTopicIsReachableFromTheContents()
+    {
+        QSet<QString> seen{QStringLiteral("index.html")};
+        QStringList todo{QStringLiteral("index.html")};
+        while (!todo.isEmpty())
+            for (const QString &link : Links(m_pages.value(todo.takeFirst()))) {
+                const QString target = link.section(QLatin1Char('#'), 0, 0);
+                if (m_pages.contains(target) && !seen.contains(target)) {
+                    seen.insert(target);
+                    todo << target;
+                }
+            }
+        for (const QString &name : m_pages.keys())
+            QVERIFY2(seen.contains(name), qPrintable(name + " cannot be reached from index.html"));
+    }
+
+    void browserShowsEachTopicWithItsTitle()
+    {
+        // What the help window does: a text browser on the qrc URL.
+        QTextBrowser browser;
+        for (int context : kHelpContexts) {
+            browser.setSource(QUrl(QStringLiteral("qrc:/help/ctx%1.html").arg(context)));
+            QVERIFY2(!browser.documentTitle().isEmpty(), qPrintable(QString::number(context)));
+            QVERIFY(browser.toPlainText().size() > 200);
+        }
+        browser.setSource(QUrl(QStringLiteral("qrc:/help/index.html")));
+        QCOMPARE(browser.documentTitle(), QStringLiteral("Sadržaj"));
+    }
+};
+
+QTEST_MAIN(TestHelpTopics)
+#include "tst_helptopics.moc"
