@@ -1,12 +1,18 @@
 #include "app/Cli.h"
 #include "core/Settings.h"
 #include "print/engine/ZorPrinters.h"
+#include "ui/main/ConfirmFormU.h"
+#include "ui/main/MainFormU.h"
+#include "ui/main/ProgramData.h"
+#include "ui/main/ProgramIcon.h"
 #include "ui/main/Translations.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFileInfo>
-#include <QLabel>
-#include <QMainWindow>
+#include <QMessageBox>
+#include <QSplashScreen>
+#include <QThread>
 
 #include <memory>
 
@@ -48,29 +54,57 @@ int RunCommand(const Cli::Command &cmd, int argc, char **argv)
     return cmd.run(args);
 }
 
-int RunGui(int argc, char **argv, const QString &fileName)
+// How long the splash stays at least; KORDAVINA_SPLASH_MS shortens it for
+// scripted runs.
+int SplashMilliseconds()
+{
+    bool ok = false;
+    const int ms = qEnvironmentVariableIntValue("KORDAVINA_SPLASH_MS", &ok);
+    return ok && ms >= 0 ? ms : 1000;
+}
+
+int RunGui(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Orvinel"));
     QCoreApplication::setApplicationName(QStringLiteral("Kordavina"));
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("Kordavina"));
     InstallTranslations(app);
-    // Also sets the screen millimetres, needed before the first window
-    // measures anything.
-    TSettings settings;
-    LoadSettings(settings);
-    // The one print job object, on the printer the user chose last time.
+    app.setWindowIcon(ProgramIcon());
+    // The settings (screen millimetres with them), Formats.ini and the
+    // catalogues, before the first window measures or looks anything up.
+    TProgramData data;
+    QStringList loadErrors;
+    LoadProgramData(data, &loadErrors);
+    // The one print job object.
     TZorPrinter printer;
-    if (!settings.DefaultPrinter.isEmpty())
-        printer.SetPrinterName(settings.DefaultPrinter);
-    QMainWindow w;
-    w.setWindowTitle(fileName.isEmpty() ? QStringLiteral("Kordavina")
-                                        : QStringLiteral("Kordavina - %1").arg(fileName));
-    auto *label = new QLabel(QStringLiteral("Kordavina"), &w);
-    label->setAlignment(Qt::AlignCenter);
-    w.setCentralWidget(label);
-    w.resize(640, 480);
-    w.show();
-    return app.exec();
+
+    QSplashScreen splash(SplashPixmap(), Qt::WindowStaysOnTopHint);
+    splash.setObjectName(QStringLiteral("SplashForm"));
+    splash.show();
+    QElapsedTimer shown;
+    shown.start();
+    app.processEvents();
+
+    int result = 0;
+    {
+        TMainForm mainForm(data);
+        TConfirmForm confirmForm(&mainForm);
+        const int wait = SplashMilliseconds();
+        while (shown.elapsed() < wait) {
+            app.processEvents(QEventLoop::AllEvents, 20);
+            QThread::msleep(10);
+        }
+        mainForm.show();
+        splash.finish(&mainForm);
+        if (!loadErrors.isEmpty())
+            QMessageBox::critical(&mainForm, QStringLiteral("Kordavina"), loadErrors.join('\n'));
+        result = app.exec();
+    }
+    QStringList saveErrors;
+    if (!SaveProgramData(data, &saveErrors))
+        QMessageBox::critical(nullptr, QStringLiteral("Kordavina"), saveErrors.join('\n'));
+    return result;
 }
 
 } // namespace
@@ -90,10 +124,12 @@ int main(int argc, char **argv)
         for (const Cli::Command &cmd : Cli::Commands())
             if (first == QLatin1String(cmd.name))
                 return RunCommand(cmd, argc, argv);
+        // A slip file to open; the main window reads it from the arguments
+        // and says so when it is not one.
         if (argc == 2 && QFileInfo(first).isFile())
-            return RunGui(argc, argv, first);
+            return RunGui(argc, argv);
         Cli::Err(Cli::UsageText());
         return 2;
     }
-    return RunGui(argc, argv, QString());
+    return RunGui(argc, argv);
 }

@@ -150,6 +150,13 @@ void TZorPrinter::Preview()
     RunPreview();
 }
 
+void TZorPrinter::AbortDoc()
+{
+    if (m_job.IsOpen())
+        m_job.ClosePage();
+    m_job.Release();
+}
+
 void TZorPrinter::PrintPages()
 {
     if (!IsPdfOutput()) {

@@ -70,6 +70,8 @@ public:
     void EndDoc(bool askOptions);
     // Closes the last page, shows the preview modally, then releases the job.
     void Preview();
+    // Drops the open job without printing anything.
+    void AbortDoc();
     QString Title() const { return m_job.Title; }
     void SetTitle(const QString &title) { m_job.Title = title; }
     TZorPrintOptions &PrintOptions() { return m_job.PrintOptions; }

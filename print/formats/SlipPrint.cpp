@@ -66,20 +66,25 @@ TZorCanvas PageCanvas(TZorPrinter &printer)
     return canvas;
 }
 
-void BeginSlipJob(TZorPrinter &printer, const QList<TUpl> &slips, const TFieldFormats &format,
-                  const TAmountOptions &amount)
+bool BeginSlipJob(TZorPrinter &printer, const QList<TUpl> &slips, const TFieldFormats &format,
+                  const TAmountOptions &amount, const TPageDrawn &pageDrawn)
 {
     KeepFreedMemory();
     printer.BeginDoc();
     printer.SetTitle(SlipJobTitle());
     bool drawn = false;
+    int pages = 0;
     for (const TUpl &slip : slips) {
         if (drawn)
             printer.NewPage();
         TZorCanvas canvas = PageCanvas(printer);
         DrawSlip(canvas, slip, format, amount);
         drawn = true;
+        ++pages;
+        if (pageDrawn && !pageDrawn(pages))
+            return false;
     }
+    return true;
 }
 
 void PrintSlips(TZorPrinter &printer, const QList<TUpl> &slips, const TFieldFormats &format,

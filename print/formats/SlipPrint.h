@@ -6,6 +6,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 class TZorCanvas;
 class TZorPrinter;
 struct TUpl;
@@ -26,11 +28,16 @@ void SetPaperSize(TZorPrinter &printer, const TFieldFormats &format);
 // physical top-left corner of the sheet, as the formats give them.
 TZorCanvas PageCanvas(TZorPrinter &printer);
 
+// Called after each page drawn with the number of pages drawn so far; false
+// stops the job.
+using TPageDrawn = std::function<bool(int drawn)>;
+
 // Opens a job titled "Kordavina" and draws one slip per page, in the order
 // given. Without slips the job holds one empty page. The job stays open: the
-// caller ends it with EndDoc or Preview. The paper is not changed.
-void BeginSlipJob(TZorPrinter &printer, const QList<TUpl> &slips, const TFieldFormats &format,
-                  const TAmountOptions &amount);
+// caller ends it with EndDoc or Preview, or with AbortDoc when this returns
+// false (pageDrawn stopped it). The paper is not changed.
+bool BeginSlipJob(TZorPrinter &printer, const QList<TUpl> &slips, const TFieldFormats &format,
+                  const TAmountOptions &amount, const TPageDrawn &pageDrawn = {});
 
 // The print command of the main window and of the command line: the format's
 // paper, the slips one per page, printed at once as one job.

@@ -1,4 +1,6 @@
 #include "ui/help/HelpContexts.h"
+#include "ui/help/HelpFormU.h"
+#include "ui/main/ProgramIcon.h"
 
 #include <QDirIterator>
 #include <QFile>
@@ -105,6 +107,42 @@ private Q_SLOTS:
         }
         browser.setSource(QUrl(QStringLiteral("qrc:/help/index.html")));
         QCOMPARE(browser.documentTitle(), QStringLiteral("Sadržaj"));
+    }
+
+    void helpWindowOpensEachContextAtItsTopic()
+    {
+        for (int context : kHelpContexts) {
+            THelpForm *help = THelpForm::ShowHelp(context);
+            QVERIFY(help && help->isVisible());
+            // A missing topic would fall back to the contents page.
+            QCOMPARE(help->Browser->source().toString(),
+                     QStringLiteral("qrc:/help/ctx%1.html").arg(context));
+            QVERIFY(!help->Browser->documentTitle().isEmpty());
+        }
+        // The window follows links between topics: the first link of a
+        // topic, reached by keyboard, is the way back to the contents.
+        THelpForm *help = THelpForm::ShowHelp(hcUplProc);
+        help->Browser->setFocus();
+        QTest::keyClick(help->Browser, Qt::Key_Tab);
+        QTest::keyClick(help->Browser, Qt::Key_Return);
+        QCOMPARE(help->Browser->source().toString(), QStringLiteral("qrc:/help/index.html"));
+        QCOMPARE(help->Browser->documentTitle(), QStringLiteral("Sadržaj"));
+        delete help;
+    }
+
+    void programIconAndSplashAreOurs()
+    {
+        // Every size the launcher gets is in the window icon too, drawn for it.
+        const QIcon icon = ProgramIcon();
+        for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+            QVERIFY2(icon.availableSizes().contains(QSize(size, size)),
+                     qPrintable(QString::number(size)));
+        const QImage small = icon.pixmap(16, 16).toImage();
+        const QImage own(QStringLiteral(":/icons/kordavina-16.png"));
+        QCOMPARE(small.convertToFormat(QImage::Format_ARGB32),
+                 own.convertToFormat(QImage::Format_ARGB32));
+        QCOMPARE(SplashPixmap().size(), QSize(450, 250));
+        QVERIFY(!QImage(QStringLiteral(":/icons/splash.png")).isNull());
     }
 };
 

@@ -1,0 +1,893 @@
+#include "ui/main/MainFormU.h"
+
+#include "controls/NumEdit.h"
+#include "controls/SlipTileDelegate.h"
+#include "ui/main/ProgramData.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QValidator>
+
+namespace {
+
+// Geometry of the editor sheet (below the tabs), in pixels.
+constexpr int RowStart = 8;
+constexpr int RowStep = 20;
+constexpr int FieldHeight = 19;
+constexpr int LeftX = 8;
+constexpr int LeftWidth = 185;
+constexpr int LabelX = 200;
+constexpr int LabelWidth = 104;
+constexpr int FieldX = 306;
+constexpr int ButtonWidth = 20;
+constexpr int RightGap = 8;
+constexpr int SheetHeight = RowStart + 15 * RowStep + 6;
+
+const QString NotAvailable = QStringLiteral("Ova komanda još nije dostupna.");
+
+// Refuses the characters a slip file cannot hold, wherever they come from
+// (typing or pasting), and says how many it dropped.
+class TWin1250Validator : public QValidator
+{
+public:
+    TWin1250Validator(std::function<void(int)> dropped, QObject *parent)
+        : QValidator(parent), m_dropped(std::move(dropped))
+    {}
+    State validate(QString &input, int &pos) const override
+    {
+        int dropped = 0;
+        int before = 0;
+        for (int i = 0; i < input.size(); ++i)
+            if (!IsWin1250(input.at(i))) {
+                ++dropped;
+                if (i < pos)
+                    ++before;
+            }
+        if (dropped) {
+            input = KeepWin1250(input);
+            pos -= before;
+            m_dropped(dropped);
+        }
+        return Acceptable;
+    }
+
+private:
+    std::function<void(int)> m_dropped;
+};
+
+// The notes memo: pasted text loses what a slip file cannot hold.
+class TNotesEdit : public QPlainTextEdit
+{
+public:
+    TNotesEdit(std::function<void(int)> dropped, QWidget *parent)
+        : QPlainTextEdit(parent), m_dropped(std::move(dropped))
+    {}
+
+protected:
+    void insertFromMimeData(const QMimeData *source) override
+    {
+        if (!source->hasText())
+            return;
+        int dropped = 0;
+        const QString text = KeepWin1250(source->text(), &dropped);
+        if (dropped)
+            m_dropped(dropped);
+        insertPlainText(text);
+    }
+    void keyPressEvent(QKeyEvent *e) override
+    {
+        const QString text = e->text();
+        int dropped = 0;
+        if (!text.isEmpty() && text.at(0).isPrint() && (KeepWin1250(text, &dropped), dropped)) {
+            m_dropped(dropped);
+            e->accept();
+            return;
+        }
+        QPlainTextEdit::keyPressEvent(e);
+    }
+
+private:
+    std::function<void(int)> m_dropped;
+};
+
+QString Plain(const QString &caption)
+{
+    QString s = caption;
+    s.remove(QLatin1Char('&'));
+    if (s.endsWith(QLatin1Char(':')))
+        s.chop(1);
+    return s;
+}
+
+} // namespace
+
+void TMainForm::CreateEditor()
+{
+    auto *central = new QWidget(this);
+    central->setObjectName(QStringLiteral("TabArea"));
+    auto *layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 2, 0, 0);
+    layout->setSpacing(0);
+    FileTabs = new QTabBar(central);
+    FileTabs->setObjectName(QStringLiteral("FileTabs"));
+    FileTabs->setDocumentMode(true);
+    FileTabs->setExpanding(false);
+    FileTabs->setFocusPolicy(Qt::NoFocus);
+    FileTabs->setAccessibleName(QStringLiteral("Otvorene datoteke"));
+    layout->addWidget(FileTabs);
+    TabSheet = new QWidget(central);
+    TabSheet->setObjectName(QStringLiteral("TabSheet"));
+    TabSheet->setFixedHeight(SheetHeight);
+    TabSheet->setMinimumHeight(SheetHeight);
+    layout->addWidget(TabSheet);
+    setCentralWidget(central);
+    connect(FileTabs, &QTabBar::currentChanged, this, &TMainForm::FileTabsChange);
+
+    const auto dropped = [this](int n) { NoteDropped(n); };
+    QWidget *s = TabSheet;
+
+    cNapomene = new QLabel(QStringLiteral("&Napomene"), s);
+    cNapomene->setObjectName(QStringLiteral("cNapomene"));
+    cNapomene->setGeometry(LeftX, RowStart, LeftWidth, 16);
+    mNapomene = new TNotesEdit(dropped, s);
+    mNapomene->setObjectName(QStringLiteral("mNapomene"));
+    mNapomene->setProperty("helpContext", 17);
+    mNapomene->setFocusPolicy(Qt::ClickFocus);
+    mNapomene->setTabChangesFocus(true);
+    mNapomene->setGeometry(LeftX, RowStart + 16, LeftWidth, 80);
+    mNapomene->setAccessibleName(QStringLiteral("Napomene"));
+    cNapomene->setBuddy(mNapomene);
+    connect(mNapomene, &QPlainTextEdit::textChanged, this, [this] { DataChange(mNapomene); });
+
+    cUplatnice = new QLabel(QStringLiteral("&Uplatnice"), s);
+    cUplatnice->setObjectName(QStringLiteral("cUplatnice"));
+    cUplatnice->setGeometry(LeftX, RowStart + 102, 90, 16);
+    SpeedButton1 = new QToolButton(s);
+    SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
+    SpeedButton1->setText(QStringLiteral("Označi sve"));
+    SpeedButton1->setToolTip(QStringLiteral("Označi sve uplatnice"));
+    SpeedButton1->setAccessibleName(QStringLiteral("Označi sve"));
+    SpeedButton1->setFocusPolicy(Qt::NoFocus);
+    SpeedButton1->setGeometry(LeftX + LeftWidth - 80, RowStart + 100, 80, 18);
+    connect(SpeedButton1, &QToolButton::clicked, this,
+            [this] { Run([this] { SpeedButton1Click(); }); });
+
+    UplList = new QListView(s);
+    UplList->setObjectName(QStringLiteral("UplList"));
+    UplList->setAccessibleName(QStringLiteral("Uplatnice"));
+    UplList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    UplList->setUniformItemSizes(true);
+    UplList->setItemDelegate(new TSlipTileDelegate(UplList));
+    UplList->setFont(SlipTileFont(UplList->font()));
+    UplList->setFocusPolicy(Qt::ClickFocus);
+    UplList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    UplList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    UplList->setGeometry(LeftX, RowStart + 120, LeftWidth, SheetHeight - RowStart - 126);
+    cUplatnice->setBuddy(UplList);
+    connect(UplList, &QListView::clicked, this, [this] { UplListClick(); });
+
+    const auto label = [s](const char *name, const QString &caption) {
+        auto *l = new QLabel(caption, s);
+        l->setObjectName(QString::fromLatin1(name));
+        return l;
+    };
+    const auto edit = [this, s, dropped](QLineEdit *&e, TEditorField field, int maxLength) {
+        e = new QLineEdit(s);
+        e->setObjectName(ControlName(field));
+        if (maxLength > 0)
+            e->setMaxLength(maxLength);
+        e->setValidator(new TWin1250Validator(dropped, e));
+        e->setFixedHeight(FieldHeight);
+        FFields[field] = e;
+    };
+    const auto dateEdit = [this, s](QLineEdit *&e, TEditorField field) {
+        e = new QLineEdit(s);
+        e->setObjectName(ControlName(field));
+        e->setInputMask(QStringLiteral("99.99.99; "));
+        e->setFixedHeight(FieldHeight);
+        FFields[field] = e;
+    };
+    const auto button = [this, s](QToolButton *&b, const char *name, const QString &hint,
+                                  void (TMainForm::*handler)()) {
+        b = new QToolButton(s);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setText(QStringLiteral("..."));
+        b->setToolTip(hint);
+        b->setAccessibleName(hint);
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setFixedSize(ButtonWidth, FieldHeight - 1);
+        connect(b, &QToolButton::clicked, this,
+                [this, handler] { Run([this, handler] { (this->*handler)(); }); });
+    };
+    const auto nameText = [s](QLabel *&l, const char *name, const QString &accessible) {
+        l = new QLabel(s);
+        l->setObjectName(QString::fromLatin1(name));
+        l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        l->setFixedHeight(FieldHeight - 2);
+        l->setAccessibleName(accessible);
+    };
+
+    FLabels[0] = label("cRacunPosiljaoca", QStringLiteral("&Račun pošiljaoca:"));
+    edit(mRacunPosiljaoca, efRacunPosiljaoca, 16);
+    button(spRacunPosiljaoca, "spRacunPosiljaoca", QStringLiteral("Izbor pošiljaoca"),
+           &TMainForm::spRacunPosiljaocaClick);
+    FLabels[1] = label("cPosiljalac", QStringLiteral("Pošil&jalac"));
+    edit(mPosiljalac, efPosiljalac, 150);
+    button(spPosiljalac, "spPosiljalac", QStringLiteral("Izbor pošiljaoca"),
+           &TMainForm::spRacunPosiljaocaClick);
+    FLabels[2] = label("cSvrha", QStringLiteral("S&vrha doznake:"));
+    edit(mSvrha, efSvrha, 150);
+    button(spSvrha, "spSvrha", QStringLiteral("Izbor svrhe uplate"), &TMainForm::spSvrhaClick);
+    FLabels[3] = label("cRacunPrimaoca", QStringLiteral("Račun pr&imaoca:"));
+    edit(mRacunPrimaoca, efRacunPrimaoca, 16);
+    button(spRacunPrimaoca, "spRacunPrimaoca", QStringLiteral("Izbor računa primaoca"),
+           &TMainForm::spRacunPrimaocaClick);
+    FLabels[4] = label("cPrimalac", QStringLiteral("Primala&c/Primatelj:"));
+    edit(mPrimalac, efPrimalac, 150);
+    button(spPrimalac, "spPrimalac", QStringLiteral("Izbor računa primaoca"),
+           &TMainForm::spRacunPrimaocaClick);
+    FLabels[5] = label("cIznos", QStringLiteral("I&znos:"));
+    mIznos = new TNumEdit(s);
+    mIznos->setObjectName(QStringLiteral("mIznos"));
+    mIznos->SetDecimals(2);
+    mIznos->SetCheckType(ctCheckMin);
+    mIznos->SetAlignment(Qt::AlignRight);
+    mIznos->setFixedHeight(FieldHeight);
+    FFields[efIznos] = mIznos;
+    mHitno = new QCheckBox(QStringLiteral("&HITNO"), s);
+    mHitno->setObjectName(QStringLiteral("mHitno"));
+    mHitno->setFixedHeight(FieldHeight - 2);
+    FFields[efHitno] = mHitno;
+    FLabels[6] = label("cBrojObveznika", QStringLiteral("Br. por. obvezni&ka:"));
+    edit(mBrojObveznika, efBrojObveznika, 13);
+    FLabels[7] = label("cVrstaUplate", QStringLiteral("Vrs&ta uplate:"));
+    edit(mVrstaUplate, efVrstaUplate, 1);
+    button(spVrstaUplate, "spVrstaUplate", QStringLiteral("Izbor vrste uplate"),
+           &TMainForm::spVrstaUplateClick);
+    nameText(stVrstaUplate, "stVrstaUplate", QStringLiteral("Naziv vrste uplate"));
+    FLabels[8] = label("cVrstaPrihoda", QStringLiteral("Vr&sta prihoda:"));
+    edit(mVrstaPrihoda, efVrstaPrihoda, 6);
+    button(spVrstaPrihoda, "spVrstaPrihoda", QStringLiteral("Izbor vrste prihoda"),
+           &TMainForm::spVrstaPrihodaClick);
+    nameText(stVrstaPrihoda, "stVrstaPrihoda", QStringLiteral("Naziv vrste prihoda"));
+    FLabels[9] = label("cOpstina", QStringLiteral("Općin&a:"));
+    edit(mOpstina, efOpstina, 3);
+    button(spOpstina, "spOpstina", QStringLiteral("Izbor općine"), &TMainForm::spOpstinaClick);
+    nameText(stOpstina, "stOpstina", QStringLiteral("Naziv općine"));
+    FLabels[10] = label("cPoziv", QStringLiteral("Poziv na &broj:"));
+    edit(mPoziv, efPoziv, 10);
+    FLabels[11] = label("cBudzetska", QStringLiteral("Budž. or&ganizacija:"));
+    edit(mBudzetska, efBudzetska, 7);
+    FLabels[12] = label("cPeriod", QStringLiteral("Por&ezni period:"));
+    dateEdit(mPeriodOd, efPeriodOd);
+    dateEdit(mPeriodDo, efPeriodDo);
+    FLabels[13] = label("cDatumUplate", QStringLiteral("Datu&m uplate:"));
+    dateEdit(mDatumUplate, efDatumUplate);
+    FLabels[14] = label("cMjestoUplate", QStringLiteral("Mjesto up&late:"));
+    edit(mMjestoUplate, efMjestoUplate, 0);
+
+    // Each label names its field for the keyboard and for screen readers.
+    for (int f = 0; f < EditorFieldCount; ++f) {
+        const auto field = TEditorField(f);
+        QLabel *l = FLabels[RowOf(field)];
+        if (field != efHitno && field != efPeriodDo)
+            l->setBuddy(FFields[f]);
+        FFields[f]->setAccessibleName(Plain(l->text()));
+        ConnectField(field);
+        FFields[f]->installEventFilter(this);
+    }
+    mHitno->setAccessibleName(QStringLiteral("HITNO"));
+    mPeriodOd->setAccessibleName(QStringLiteral("Porezni period od"));
+    mPeriodDo->setAccessibleName(QStringLiteral("Porezni period do"));
+    for (QLabel *l : FLabels)
+        l->setFixedHeight(15);
+
+    // Tab order: the rows from top to bottom.
+    for (int f = 1; f < EditorFieldCount; ++f)
+        setTabOrder(FFields[f - 1], FFields[f]);
+
+    mnuSvrhe = new QMenu(this);
+    mnuSvrhe->setObjectName(QStringLiteral("mnuSvrhe"));
+    for (const char *caption : {"0 - Redovna", "1 - Prinudna", "2 - Povrat"})
+        mnuSvrhe->addAction(QString::fromLatin1(caption));
+    connect(mnuSvrhe, &QMenu::triggered, this, &TMainForm::mnuRedovnaClick);
+
+    LayoutWidths();
+    ArrangeRows(RowVisibility(TFieldLooks{}));
+}
+
+void TMainForm::ConnectField(TEditorField field)
+{
+    QWidget *w = FFields[field];
+    if (auto *e = qobject_cast<TNumEdit *>(w)) {
+        connect(e, &TNumEdit::OnChange, this, [this, e] {
+            if (!FSettingText)
+                DataChange(e);
+        });
+    } else if (auto *e = qobject_cast<QLineEdit *>(w)) {
+        connect(e, &QLineEdit::textChanged, this, [this, e] {
+            if (!FSettingText)
+                DataChange(e);
+        });
+    } else if (auto *c = qobject_cast<QCheckBox *>(w)) {
+        connect(c, &QCheckBox::toggled, this, [this, c] {
+            if (!FSettingText)
+                DataChange(c);
+        });
+    }
+}
+
+void TMainForm::LayoutWidths()
+{
+    if (!TabSheet)
+        return;
+    const int right = std::max(TabSheet->width(), MinClientWidth) - RightGap;
+    const auto place = [](QWidget *w, int x, int width) {
+        w->setGeometry(x, w->y(), std::max(width, 10), w->height());
+    };
+    for (QLabel *l : FLabels)
+        place(l, LabelX, LabelWidth);
+    const int longWidth = right - ButtonWidth - 2 - FieldX;
+    place(mRacunPosiljaoca, FieldX, 120);
+    place(spRacunPosiljaoca, FieldX + 122, ButtonWidth);
+    place(mPosiljalac, FieldX, longWidth);
+    place(spPosiljalac, right - ButtonWidth, ButtonWidth);
+    place(mSvrha, FieldX, longWidth);
+    place(spSvrha, right - ButtonWidth, ButtonWidth);
+    place(mRacunPrimaoca, FieldX, 120);
+    place(spRacunPrimaoca, FieldX + 122, ButtonWidth);
+    place(mPrimalac, FieldX, longWidth);
+    place(spPrimalac, right - ButtonWidth, ButtonWidth);
+    place(mIznos, FieldX, 120);
+    place(mHitno, FieldX + 126, 70);
+    place(mBrojObveznika, FieldX, 100);
+    place(mVrstaUplate, FieldX, 24);
+    place(spVrstaUplate, FieldX + 26, ButtonWidth);
+    place(stVrstaUplate, FieldX + 48, right - FieldX - 48);
+    place(mVrstaPrihoda, FieldX, 60);
+    place(spVrstaPrihoda, FieldX + 62, ButtonWidth);
+    place(stVrstaPrihoda, FieldX + 84, right - FieldX - 84);
+    place(mOpstina, FieldX, 40);
+    place(spOpstina, FieldX + 42, ButtonWidth);
+    place(stOpstina, FieldX + 64, right - FieldX - 64);
+    place(mPoziv, FieldX, 100);
+    place(mBudzetska, FieldX, 70);
+    place(mPeriodOd, FieldX, 64);
+    place(mPeriodDo, FieldX + 70, 64);
+    place(mDatumUplate, FieldX, 64);
+    place(mMjestoUplate, FieldX, right - FieldX);
+}
+
+void TMainForm::ArrangeRows(const std::array<bool, EditorRowCount> &rowVisible)
+{
+    const auto tops = RowTops(rowVisible, FData.Settings.AlignFields, RowStart, RowStep);
+    const auto at = [](QWidget *w, int y) { w->move(w->x(), y); };
+    for (int f = 0; f < EditorFieldCount; ++f) {
+        const auto field = TEditorField(f);
+        const int top = tops[RowOf(field)];
+        if (top < 0)
+            continue;
+        at(FFields[f], field == efHitno ? top + 1 : top);
+    }
+    for (int r = 0; r < EditorRowCount; ++r)
+        if (tops[r] >= 0)
+            at(FLabels[r], tops[r] + 3);
+    const std::pair<QWidget *, int> companions[] = {
+        {spRacunPosiljaoca, 0}, {spPosiljalac, 1},  {spSvrha, 2},       {spRacunPrimaoca, 3},
+        {spPrimalac, 4},        {spVrstaUplate, 7}, {stVrstaUplate, 7}, {spVrstaPrihoda, 8},
+        {stVrstaPrihoda, 8},    {spOpstina, 9},     {stOpstina, 9}};
+    for (const auto &[w, row] : companions)
+        if (tops[row] >= 0)
+            at(w, tops[row] + 1);
+}
+
+void TMainForm::ApplyFieldLooks(const TFieldLooks &looks)
+{
+    for (int f = 0; f < EditorFieldCount; ++f) {
+        const TFieldLook &look = looks[StateIndexOf(TEditorField(f))];
+        FFields[f]->setEnabled(look.Enabled);
+        FFields[f]->setVisible(look.Visible);
+    }
+    for (int r = 0; r < EditorRowCount; ++r)
+        FLabels[r]->setVisible(looks[r + 1].Visible);
+    const TRowCompanions c = CompanionsOf(looks);
+    // A button writes into its field, so it is usable only while the field is.
+    const auto follow = [&looks](QWidget *w, int state) {
+        w->setVisible(looks[state].Visible);
+        w->setEnabled(looks[state].Enabled);
+    };
+    follow(spRacunPosiljaoca, ::stRacunPosiljaoca);
+    spPosiljalac->setVisible(c.SpPosiljalac);
+    spPosiljalac->setEnabled(looks[::stPosiljalac].Enabled);
+    follow(spSvrha, ::stSvrha);
+    follow(spRacunPrimaoca, ::stRacunPrimaoca);
+    spPrimalac->setVisible(c.SpPrimalac);
+    spPrimalac->setEnabled(looks[::stPrimalac].Enabled);
+    follow(spVrstaUplate, ::stVrstaUplate);
+    stVrstaUplate->setVisible(looks[::stVrstaUplate].Visible);
+    follow(spVrstaPrihoda, ::stVrstaPrihoda);
+    stVrstaPrihoda->setVisible(looks[::stVrstaPrihoda].Visible);
+    follow(spOpstina, ::stOpstina);
+    stOpstina->setVisible(looks[::stOpstina].Visible);
+}
+
+int TMainForm::FieldOf(QWidget *control) const
+{
+    for (int f = 0; f < EditorFieldCount; ++f)
+        if (FFields[f] == control)
+            return f;
+    return -1;
+}
+
+void TMainForm::NoteDropped(int dropped)
+{
+    QApplication::beep();
+    statusBar()->showMessage(
+        dropped == 1
+            ? QStringLiteral("Znak koji se ne može snimiti u datoteku je izostavljen.")
+            : QStringLiteral("%1 znakova koji se ne mogu snimiti u datoteku je izostavljeno.")
+                  .arg(dropped),
+        5000);
+}
+
+void TMainForm::SetFieldText(QWidget *control, const QString &text)
+{
+    // The write reaches every marked slip even when the text does not change
+    // (several marked slips show empty fields over different values).
+    FSettingText = true;
+    if (auto *e = qobject_cast<QLineEdit *>(control))
+        e->setText(e->inputMask().isEmpty() ? text : DateToMasked(text));
+    FSettingText = false;
+    DataChange(control);
+}
+
+void TMainForm::StoreField(TEditorField field)
+{
+    TUplFile *file = CurrentFile();
+    if (!file)
+        return;
+    QWidget *w = FFields[field];
+    if (field == efIznos) {
+        const double value = mIznos->Value();
+        for (TUpl &slip : file->Uplatnice)
+            if (slip.Oznacena)
+                slip.Iznos = value;
+        return;
+    }
+    if (field == efHitno) {
+        const bool checked = mHitno->isChecked();
+        for (TUpl &slip : file->Uplatnice)
+            if (slip.Oznacena)
+                slip.Hitno = checked;
+        return;
+    }
+    auto *e = static_cast<QLineEdit *>(w);
+    const QString value = e->inputMask().isEmpty() ? e->text() : MaskedToDate(e->displayText());
+    for (TUpl &slip : file->Uplatnice)
+        if (slip.Oznacena)
+            *SlipText(slip, field) = value;
+}
+
+void TMainForm::ShowCodeNames()
+{
+    stVrstaUplate->setText(VrstaUplateName(mVrstaUplate->text()));
+    stVrstaPrihoda->setText(FData.Prihodi.FindNaziv(mVrstaPrihoda->text()));
+    stOpstina->setText(FData.Opstine.FindNaziv(mOpstina->text()));
+}
+
+void TMainForm::DataChange(QWidget *control)
+{
+    if (!Editing)
+        return;
+    TOpenFile *open = CurrentOpenFile();
+    if (!open)
+        return;
+    MarkChanged(*open);
+    if (control == mNapomene) {
+        QString notes = mNapomene->toPlainText();
+        notes.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+        open->File.Napomene = notes;
+        return;
+    }
+    const int f = FieldOf(control);
+    if (f < 0)
+        return;
+    const auto field = TEditorField(f);
+    StoreField(field);
+    switch (field) {
+    case efRacunPosiljaoca: {
+        const QString account = mRacunPosiljaoca->text();
+        SetFieldText(mPosiljalac, FData.Posiljaoci.FindNaziv(account));
+        SetFieldText(mBrojObveznika, FData.Posiljaoci.FindBroj(account));
+        SetFieldText(mPoziv, FData.Posiljaoci.FindPoziv(account));
+        break;
+    }
+    case efRacunPrimaoca:
+        SetFieldText(mPrimalac, FData.Racuni.FindNaziv(mRacunPrimaoca->text()));
+        break;
+    case efVrstaUplate:
+        stVrstaUplate->setText(VrstaUplateName(mVrstaUplate->text()));
+        break;
+    case efVrstaPrihoda:
+        stVrstaPrihoda->setText(FData.Prihodi.FindNaziv(mVrstaPrihoda->text()));
+        break;
+    case efOpstina:
+        stOpstina->setText(FData.Opstine.FindNaziv(mOpstina->text()));
+        break;
+    default:
+        break;
+    }
+}
+
+void TMainForm::FillSlipList()
+{
+    Editing = false;
+    TOpenFile *open = CurrentOpenFile();
+    FSettingText = true;
+    if (!open) {
+        mNapomene->clear();
+        UplList->setModel(nullptr);
+        FSettingText = false;
+        return;
+    }
+    TUplFile &file = open->File;
+    QString notes = file.Napomene;
+    notes.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    mNapomene->setPlainText(notes);
+    FSettingText = false;
+
+    if (UplList->model() != &open->Model) {
+        UplList->setModel(&open->Model);
+        connect(UplList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+                [this](const QItemSelection &selected, const QItemSelection &deselected) {
+                    if (!Editing)
+                        return;
+                    TUplFile *f = CurrentFile();
+                    if (!f)
+                        return;
+                    for (const QItemSelectionRange &r : deselected)
+                        for (int i = r.top(); i <= r.bottom() && i < f->Count(); ++i)
+                            f->Uplatnice[i].Oznacena = false;
+                    for (const QItemSelectionRange &r : selected)
+                        for (int i = r.top(); i <= r.bottom() && i < f->Count(); ++i)
+                            f->Uplatnice[i].Oznacena = true;
+                    ShowCurrentSlip();
+                    ScheduleUpdate();
+                });
+    } else {
+        open->Model.Reset();
+    }
+
+    // The marks become the list's selection, as ranges of neighbouring lines.
+    const int count = int(file.Count());
+    bool any = false;
+    for (const TUpl &slip : file.Uplatnice)
+        if (slip.Oznacena) {
+            any = true;
+            break;
+        }
+    if (!any && count > 0)
+        file.Uplatnice[0].Oznacena = true;
+    QItemSelection selection;
+    int first = -1;
+    for (int i = 0; i < count;) {
+        if (!file.Uplatnice.at(i).Oznacena) {
+            ++i;
+            continue;
+        }
+        int j = i;
+        while (j + 1 < count && file.Uplatnice.at(j + 1).Oznacena)
+            ++j;
+        if (first < 0)
+            first = i;
+        selection.append(QItemSelectionRange(open->Model.index(i), open->Model.index(j)));
+        i = j + 1;
+    }
+    QItemSelectionModel *sel = UplList->selectionModel();
+    sel->select(selection, QItemSelectionModel::ClearAndSelect);
+    if (first >= 0) {
+        sel->setCurrentIndex(open->Model.index(first), QItemSelectionModel::NoUpdate);
+        UplList->scrollTo(open->Model.index(first));
+    }
+    ShowCurrentSlip();
+}
+
+void TMainForm::StoreSelection()
+{
+    TUplFile *file = CurrentFile();
+    if (!file || !UplList->selectionModel())
+        return;
+    for (TUpl &slip : file->Uplatnice)
+        slip.Oznacena = false;
+    for (const QItemSelectionRange &r : UplList->selectionModel()->selection())
+        for (int i = r.top(); i <= r.bottom() && i < file->Count(); ++i)
+            file->Uplatnice[i].Oznacena = true;
+}
+
+int TMainForm::CurrentSlipIndex() const
+{
+    const QItemSelectionModel *sel = UplList->selectionModel();
+    if (!sel)
+        return 0;
+    int lowest = -1;
+    for (const QItemSelectionRange &r : sel->selection())
+        if (lowest < 0 || r.top() < lowest)
+            lowest = r.top();
+    return lowest < 0 ? 0 : lowest;
+}
+
+void TMainForm::ShowCurrentSlip()
+{
+    Editing = false;
+    FSettingText = true;
+    TUplFile *file = CurrentFile();
+    int marked = 0;
+    if (UplList->selectionModel())
+        for (const QItemSelectionRange &r : UplList->selectionModel()->selection())
+            marked += r.height();
+    const TUpl empty;
+    const TUpl &slip =
+        (!file || file->Count() == 0 || marked > 1)
+            ? empty
+            : file->Uplatnice.at(CurrentSlipIndex() < file->Count() ? CurrentSlipIndex() : 0);
+    for (int f = 0; f < EditorFieldCount; ++f) {
+        const auto field = TEditorField(f);
+        if (const QString *text = SlipText(slip, field)) {
+            auto *e = static_cast<QLineEdit *>(FFields[f]);
+            e->setText(e->inputMask().isEmpty() ? *text : DateToMasked(*text));
+        }
+    }
+    mIznos->BeginLoad();
+    mIznos->SetValue(slip.Iznos);
+    mIznos->EndLoad();
+    mHitno->setChecked(slip.Hitno);
+    ShowCodeNames();
+    const TFieldLooks looks = file ? MergeFieldStates(file->Uplatnice) : TFieldLooks{};
+    ApplyFieldLooks(looks);
+    ArrangeRows(RowVisibility(looks));
+    FSettingText = false;
+    Editing = true;
+}
+
+void TMainForm::MoveToSlip(int row)
+{
+    TOpenFile *open = CurrentOpenFile();
+    if (!open || row < 0 || row >= open->File.Count())
+        return;
+    const QModelIndex index = open->Model.index(row);
+    Editing = false;
+    UplList->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    UplList->scrollTo(index);
+    StoreSelection();
+    ShowCurrentSlip();
+    ScheduleUpdate();
+}
+
+void TMainForm::UplListClick()
+{
+    if (!UplList->selectionModel() || !UplList->selectionModel()->hasSelection())
+        FillSlipList();
+    else
+        StoreSelection();
+    ShowCurrentSlip();
+    focusNextPrevChild(true);
+    ScheduleUpdate();
+}
+
+void TMainForm::SpeedButton1Click()
+{
+    if (!CurrentOpenFile())
+        return;
+    Editing = false;
+    UplList->selectAll();
+    StoreSelection();
+    ShowCurrentSlip();
+}
+
+bool TMainForm::CanLeaveField(QWidget *control)
+{
+    const int f = FieldOf(control);
+    if (f < 0)
+        return true;
+    const auto field = TEditorField(f);
+    QString name;
+    switch (field) {
+    case efRacunPrimaoca:
+        name = mPrimalac->text();
+        break;
+    case efVrstaUplate:
+        name = stVrstaUplate->text();
+        break;
+    case efVrstaPrihoda:
+        name = stVrstaPrihoda->text();
+        break;
+    case efOpstina:
+        name = stOpstina->text();
+        break;
+    default:
+        return true;
+    }
+    const auto *e = static_cast<QLineEdit *>(control);
+    switch (::CanLeaveField(field, e->text(), name, FData.Settings)) {
+    case TLeaveBlock::None:
+        return true;
+    case TLeaveBlock::PaymentKindMenu:
+        spVrstaUplateClick();
+        return false;
+    case TLeaveBlock::RecipientAccounts:
+        // Without a catalogue window there is nothing to pick from.
+        if (!CataloguePicker)
+            return true;
+        spRacunPrimaocaClick();
+        return false;
+    case TLeaveBlock::RevenueTypes:
+        if (!CataloguePicker)
+            return true;
+        spVrstaPrihodaClick();
+        return false;
+    case TLeaveBlock::Municipalities:
+        if (!CataloguePicker)
+            return true;
+        spOpstinaClick();
+        return false;
+    }
+    return true;
+}
+
+bool TMainForm::EditorKey(QWidget *control, QKeyEvent *key)
+{
+    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
+        return false;
+    switch (key->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Down:
+        if (CanLeaveField(control))
+            focusNextPrevChild(true);
+        return true;
+    case Qt::Key_Up:
+        if (CanLeaveField(control))
+            focusNextPrevChild(false);
+        return true;
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+        if (CanLeaveField(control)) {
+            const TUplFile *file = CurrentFile();
+            const int count = file ? int(file->Count()) : 0;
+            const int current = UplList->currentIndex().isValid() ? UplList->currentIndex().row()
+                                                                  : CurrentSlipIndex();
+            MoveToSlip(NextSlipLine(current, count, key->key() == Qt::Key_PageDown));
+            control->setFocus();
+        }
+        return true;
+    case Qt::Key_Plus:
+    case Qt::Key_Minus:
+        if (control == mHitno) {
+            mHitno->setChecked(key->key() == Qt::Key_Plus);
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+bool TMainForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto *w = qobject_cast<QWidget *>(watched);
+        if (w && FieldOf(w) >= 0)
+            return EditorKey(w, static_cast<QKeyEvent *>(event));
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainForm::spRacunPosiljaocaClick()
+{
+    if (!SenderPicker) {
+        QMessageBox::information(this, QStringLiteral("Kordavina"), NotAvailable);
+        return;
+    }
+    if (const auto s = SenderPicker(mRacunPosiljaoca->text()))
+        WritePickedSender(*s);
+}
+
+void TMainForm::spRacunPrimaocaClick()
+{
+    if (!CataloguePicker) {
+        QMessageBox::information(this, QStringLiteral("Kordavina"), NotAvailable);
+        return;
+    }
+    if (const auto e = CataloguePicker(TCatalogueKind::Racuni, mRacunPrimaoca->text()))
+        WritePickedEntry(TCatalogueKind::Racuni, *e);
+}
+
+void TMainForm::spSvrhaClick()
+{
+    if (!CataloguePicker) {
+        QMessageBox::information(this, QStringLiteral("Kordavina"), NotAvailable);
+        return;
+    }
+    if (const auto e = CataloguePicker(TCatalogueKind::Svrhe, mSvrha->text()))
+        WritePickedEntry(TCatalogueKind::Svrhe, *e);
+}
+
+void TMainForm::spVrstaPrihodaClick()
+{
+    if (!CataloguePicker) {
+        QMessageBox::information(this, QStringLiteral("Kordavina"), NotAvailable);
+        return;
+    }
+    if (const auto e = CataloguePicker(TCatalogueKind::Prihodi, mVrstaPrihoda->text()))
+        WritePickedEntry(TCatalogueKind::Prihodi, *e);
+}
+
+void TMainForm::spOpstinaClick()
+{
+    if (!CataloguePicker) {
+        QMessageBox::information(this, QStringLiteral("Kordavina"), NotAvailable);
+        return;
+    }
+    if (const auto e = CataloguePicker(TCatalogueKind::Opstine, mOpstina->text()))
+        WritePickedEntry(TCatalogueKind::Opstine, *e);
+}
+
+void TMainForm::spVrstaUplateClick()
+{
+    mnuSvrhe->popup(spVrstaUplate->mapToGlobal(QPoint(1, 1)));
+}
+
+void TMainForm::mnuRedovnaClick(QAction *item)
+{
+    const QString caption = item->text();
+    SetFieldText(mVrstaUplate, KindCodeOfCaption(caption));
+    stVrstaUplate->setText(KindNameOfCaption(caption));
+    mVrstaUplate->setFocus();
+}
+
+void TMainForm::WritePickedEntry(TCatalogueKind kind, const TCatalogueEntry &e)
+{
+    switch (kind) {
+    case TCatalogueKind::Opstine:
+        SetFieldText(mOpstina, e.Sifra);
+        stOpstina->setText(e.Naziv);
+        mOpstina->setFocus();
+        break;
+    case TCatalogueKind::Prihodi:
+        SetFieldText(mVrstaPrihoda, e.Sifra);
+        stVrstaPrihoda->setText(e.Naziv);
+        mVrstaPrihoda->setFocus();
+        break;
+    case TCatalogueKind::Racuni:
+        SetFieldText(mRacunPrimaoca, e.Sifra);
+        SetFieldText(mPrimalac, e.Naziv);
+        mRacunPrimaoca->setFocus();
+        break;
+    case TCatalogueKind::Svrhe:
+        SetFieldText(mSvrha, e.Sifra);
+        mSvrha->setFocus();
+        break;
+    }
+}
+
+void TMainForm::WritePickedSender(const TSenderEntry &s)
+{
+    SetFieldText(mRacunPosiljaoca, s.Sifra);
+    SetFieldText(mPosiljalac, s.Naziv);
+    SetFieldText(mBrojObveznika, s.Broj);
+    SetFieldText(mPoziv, s.Poziv);
+    mRacunPosiljaoca->setFocus();
+}
