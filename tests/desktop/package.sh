@@ -85,7 +85,37 @@ run print "$root/usr/share/doc/kordavina/examples/Primjer.upl" --pdf "$tmp/primj
   || fail "printing the sample file"
 [ -s "$tmp/primjer.pdf" ] || fail "sample PDF"
 [ -f "$home/.local/share/Orvinel/Kordavina/Formats.ini" ] || fail "Formats.ini not seeded"
+# The launcher's command with a slip file, as a file manager runs it: the
+# window stays up (a refused argument would end it at once).
+exec_line=$(sed -n 's/^Exec=//p' "$root/usr/share/applications/kordavina.desktop")
+sample=$root/usr/share/doc/kordavina/examples/Primjer.upl
+read -r -a command <<<"${exec_line//%f/$sample}"
+[ "${command[0]}" = kordavina ] || fail "Exec runs ${command[0]}"
+env -u KORDAVINA_HOME -u KORDAVINA_SETTINGS HOME="$home" QT_QPA_PLATFORM=offscreen \
+  PATH="$root/usr/bin:$PATH" "${command[@]}" >"$tmp/gui.log" 2>&1 &
+gui=$!
+sleep 3
+kill -0 "$gui" 2>/dev/null || { cat "$tmp/gui.log"; fail "the launcher's command ended"; }
+kill "$gui"; wait "$gui" 2>/dev/null || true
+
 written=$(find "$root" -newer "$tmp/before" ! -type d)
 [ -z "$written" ] || fail "written into the installed tree: $written"
 [ "$(ls "$root/usr/bin")" = kordavina ] || fail "bin folder: $(ls "$root/usr/bin")"
+# The file type and its program as the desktop resolves them (xdg-mime asks
+# `mimetype` outside GNOME and KDE), over the unpacked tree's databases.
+if command -v update-mime-database >/dev/null && command -v update-desktop-database >/dev/null \
+   && command -v xdg-mime >/dev/null && command -v mimetype >/dev/null; then
+  update-mime-database "$root/usr/share/mime" >/dev/null
+  update-desktop-database "$root/usr/share/applications"
+  cp "$sample" "$tmp/mjesec"
+  export XDG_DATA_DIRS=$root/usr/share XDG_DATA_HOME=$tmp/none XDG_CURRENT_DESKTOP=X-Generic
+  for f in "$sample" "$tmp/mjesec"; do
+    type=$(HOME="$home" xdg-mime query filetype "$f")
+    [ "$type" = application/x-kordavina-upl ] || fail "xdg-mime: $f is $type"
+  done
+  app=$(HOME="$home" xdg-mime query default application/x-kordavina-upl)
+  [ "$app" = kordavina.desktop ] || fail "xdg-mime: slip files open with '$app'"
+else
+  echo "xdg-mime check skipped: update-mime-database, update-desktop-database, xdg-mime or mimetype missing"
+fi
 echo "package OK"
