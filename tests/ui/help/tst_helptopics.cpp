@@ -67,6 +67,36 @@ private Q_SLOTS:
         }
     }
 
+    void windowsUseListedContexts()
+    {
+        // Every number a window or control carries has its topic; a number
+        // without one would open the contents page instead.
+        static const QRegularExpression set(
+            QStringLiteral("setProperty\\(\\s*\"helpContext\"\\s*,\\s*(\\w+)\\s*\\)"));
+        int found = 0;
+        QDirIterator it(QStringLiteral(KORDAVINA_SOURCE_DIR), {QStringLiteral("*.cpp")},
+                        QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            if (path.contains(QLatin1String("/build")) || path.contains(QLatin1String("/tests/")))
+                continue;
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            for (const auto &m : set.globalMatch(QString::fromUtf8(f.readAll()))) {
+                ++found;
+                const QString value = m.captured(1);
+                bool number = false;
+                const int context = value.toInt(&number);
+                if (!number)
+                    continue; // a named constant of HelpContexts.h
+                QVERIFY2(std::find(kHelpContexts.begin(), kHelpContexts.end(), context) !=
+                             kHelpContexts.end(),
+                         qPrintable(path + ": help context " + value + " has no topic"));
+            }
+        }
+        QVERIFY(found > 0);
+    }
+
     void linksPointAtTopicsThatExist()
     {
         for (auto it = m_pages.cbegin(); it != m_pages.cend(); ++it)
