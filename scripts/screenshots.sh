@@ -96,6 +96,14 @@ xdotool windowsize --sync "$main" 860 y 2>/dev/null || xdotool windowsize "$main
 WIN=$main; save glavni-prozor
 focus_main() { xdotool windowfocus --sync "$main" 2>/dev/null; sleep 0.3; }
 
+# A slip of public revenues: the fifth tile of the slip list (32 pixels
+# each, the list's top left found by its label "Uplatnice" in the designed
+# layout), clicked as a user does.
+focus_main
+xdotool mousemove --window "$main" 60 340 click 1; sleep 0.5
+WIN=$main; save uplatnica-porez
+xdotool mousemove --window "$main" 60 212 click 1; sleep 0.3
+
 # F1: the help window at the main window's topic.
 focus_main; keys F1
 shot pomoc 'Pomo' && close_win
