@@ -73,18 +73,24 @@ private Q_SLOTS:
         qputenv("XDG_DATA_DIRS", m_data.path().toLocal8Bit());
     }
 
-    void validatorsAcceptTheFiles()
+    void desktopFileValidates()
     {
         QProcess *p = Run("desktop-file-validate", {m_desktopDir + "kordavina.desktop"}, this);
         if (!p)
             QSKIP("desktop-file-validate is not installed (desktop-file-utils)");
-        QVERIFY2(p->exitCode() == 0 && p->readAll().trimmed().isEmpty(),
-                 qPrintable(QString::fromUtf8(p->readAll())));
-        p = Run("appstreamcli",
+        const QByteArray output = p->readAll().trimmed();
+        // Hints count as failures too: the file is ours to keep clean.
+        QVERIFY2(p->exitCode() == 0 && output.isEmpty(), output.constData());
+    }
+
+    void metainfoValidates()
+    {
+        QProcess *p =
+            Run("appstreamcli",
                 {"validate", "--no-net", m_desktopDir + "ba.orvinel.Kordavina.metainfo.xml"}, this);
         if (!p)
             QSKIP("appstreamcli is not installed (appstream)");
-        QVERIFY2(p->exitCode() == 0, qPrintable(QString::fromUtf8(p->readAll())));
+        QVERIFY2(p->exitCode() == 0, p->readAll().constData());
     }
 
     void filesNameEachOther()
