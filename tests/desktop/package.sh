@@ -34,6 +34,13 @@ for dep in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6printsup
 done
 grep -q 'libqt6widgets6 (>=' <<<"$depends" || fail "Qt dependency without a version"
 
+# apt can install it here: every dependency is known to the archive or
+# already installed (what `apt install ./kordavina_*.deb` does, simulated).
+if command -v apt-get >/dev/null; then
+  apt-get install -s -q "$deb" >"$tmp/apt.log" 2>&1 || { cat "$tmp/apt.log"; fail "apt-get install -s"; }
+  grep -q '^Inst kordavina ' "$tmp/apt.log" || { cat "$tmp/apt.log"; fail "apt would not install it"; }
+fi
+
 # Where each file lands.
 dpkg-deb -c "$deb" | awk '{print $NF}' | sed 's|^\./|/|' >"$tmp/files"
 expected=(
