@@ -7,6 +7,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTabBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QValidator>
@@ -30,8 +32,8 @@ constexpr int FieldHeight = 19;
 constexpr int LeftX = 8;
 constexpr int LeftWidth = 185;
 constexpr int LabelX = 200;
-constexpr int LabelWidth = 104;
-constexpr int FieldX = 306;
+constexpr int LabelWidth = 120;
+constexpr int FieldX = 322;
 constexpr int ButtonWidth = 20;
 constexpr int RightGap = 8;
 constexpr int SheetHeight = RowStart + 15 * RowStep + 6;
@@ -131,7 +133,7 @@ void TMainForm::CreateEditor()
     TabSheet = new QWidget(central);
     TabSheet->setObjectName(QStringLiteral("TabSheet"));
     TabSheet->setFixedHeight(SheetHeight);
-    TabSheet->setMinimumHeight(SheetHeight);
+    TabSheet->installEventFilter(this);
     layout->addWidget(TabSheet);
     setCentralWidget(central);
     connect(FileTabs, &QTabBar::currentChanged, this, &TMainForm::FileTabsChange);
@@ -341,18 +343,18 @@ void TMainForm::LayoutWidths()
     for (QLabel *l : FLabels)
         place(l, LabelX, LabelWidth);
     const int longWidth = right - ButtonWidth - 2 - FieldX;
-    place(mRacunPosiljaoca, FieldX, 120);
-    place(spRacunPosiljaoca, FieldX + 122, ButtonWidth);
+    place(mRacunPosiljaoca, FieldX, 140);
+    place(spRacunPosiljaoca, FieldX + 142, ButtonWidth);
     place(mPosiljalac, FieldX, longWidth);
     place(spPosiljalac, right - ButtonWidth, ButtonWidth);
     place(mSvrha, FieldX, longWidth);
     place(spSvrha, right - ButtonWidth, ButtonWidth);
-    place(mRacunPrimaoca, FieldX, 120);
-    place(spRacunPrimaoca, FieldX + 122, ButtonWidth);
+    place(mRacunPrimaoca, FieldX, 140);
+    place(spRacunPrimaoca, FieldX + 142, ButtonWidth);
     place(mPrimalac, FieldX, longWidth);
     place(spPrimalac, right - ButtonWidth, ButtonWidth);
     place(mIznos, FieldX, 120);
-    place(mHitno, FieldX + 126, 70);
+    place(mHitno, FieldX + 128, 70);
     place(mBrojObveznika, FieldX, 100);
     place(mVrstaUplate, FieldX, 24);
     place(spVrstaUplate, FieldX + 26, ButtonWidth);
@@ -532,6 +534,15 @@ void TMainForm::DataChange(QWidget *control)
     }
 }
 
+void TMainForm::SetListModel(QAbstractItemModel *model)
+{
+    // The view makes a selection model for every model it is given and keeps
+    // the old ones; they would pile up with every switch of tabs.
+    QItemSelectionModel *old = UplList->selectionModel();
+    UplList->setModel(model);
+    delete old;
+}
+
 void TMainForm::FillSlipList()
 {
     Editing = false;
@@ -539,7 +550,7 @@ void TMainForm::FillSlipList()
     FSettingText = true;
     if (!open) {
         mNapomene->clear();
-        UplList->setModel(nullptr);
+        SetListModel(nullptr);
         FSettingText = false;
         return;
     }
@@ -550,7 +561,7 @@ void TMainForm::FillSlipList()
     FSettingText = false;
 
     if (UplList->model() != &open->Model) {
-        UplList->setModel(&open->Model);
+        SetListModel(&open->Model);
         connect(UplList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
                 [this](const QItemSelection &selected, const QItemSelection &deselected) {
                     if (!Editing)
@@ -564,6 +575,14 @@ void TMainForm::FillSlipList()
                     for (const QItemSelectionRange &r : selected)
                         for (int i = r.top(); i <= r.bottom() && i < f->Count(); ++i)
                             f->Uplatnice[i].Oznacena = true;
+                    // A click beside the lines unselects them all; the
+                    // editor would then write into no slip.
+                    if (!UplList->selectionModel()->hasSelection() && f->Count() > 0)
+                        QTimer::singleShot(0, this, [this] {
+                            if (UplList->selectionModel() &&
+                                !UplList->selectionModel()->hasSelection())
+                                FillSlipList();
+                        });
                     ShowCurrentSlip();
                     ScheduleUpdate();
                 });
@@ -787,6 +806,8 @@ bool TMainForm::EditorKey(QWidget *control, QKeyEvent *key)
 
 bool TMainForm::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == TabSheet && event->type() == QEvent::Resize)
+        LayoutWidths();
     if (event->type() == QEvent::KeyPress) {
         auto *w = qobject_cast<QWidget *>(watched);
         if (w && FieldOf(w) >= 0)

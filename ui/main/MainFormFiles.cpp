@@ -237,7 +237,7 @@ void TMainForm::RemoveFile(int index)
     const int next = TabAfterClose(index, count);
     Editing = false;
     if (UplList->model() == &OpenFiles[index]->Model)
-        UplList->setModel(nullptr);
+        SetListModel(nullptr);
     {
         const QSignalBlocker block(FileTabs);
         FileTabs->removeTab(index);
@@ -289,6 +289,9 @@ void TMainForm::FileSaveAsAExecute()
     const QString remembered = file->File.FileName;
     const QDateTime rememberedTime = file->DiskTime;
     const qint64 rememberedSize = file->DiskSize;
+    // The dialog starts at the file's own name.
+    if (!NeverSaved(remembered))
+        g_lastSave = remembered;
     file->File.FileName.clear();
     if (!SaveFile(*file) || file->File.FileName.isEmpty()) {
         file->File.FileName = remembered;
@@ -338,6 +341,7 @@ void TMainForm::FileDefaultDelAExecute()
 void TMainForm::mnuFileClick()
 {
     mnuFileSelect->clear();
+    qDeleteAll(mnuFileSelect->findChildren<QActionGroup *>(Qt::FindDirectChildrenOnly));
     auto *group = new QActionGroup(mnuFileSelect);
     for (int i = 0; i < FileTabs->count(); ++i) {
         QString caption = FileTabs->tabText(i);

@@ -13,6 +13,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QItemSelectionModel>
+#include <QLayout>
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
@@ -77,6 +78,14 @@ TMainForm::TMainForm(TProgramData &data, QWidget *parent) : QMainWindow(parent),
         NewFile();
     Editing = true;
     SelectPrinter();
+
+    // The options may change the printer, the rows' arrangement and the
+    // screen millimetres.
+    connect(this, &TMainForm::SettingsChanged, this, [this] {
+        SelectPrinter();
+        ShowCurrentSlip();
+        ScheduleUpdate();
+    });
 
     InitSlipCommands();
     InitCatalogueWindows();
@@ -309,13 +318,13 @@ void TMainForm::UpdateActions()
 
 void TMainForm::FitHeight()
 {
-    const bool tabs = TabSheet->isVisibleTo(this);
-    const int frame = frameGeometry().height() - geometry().height();
+    // The height follows the contents; the user cannot drag it.
+    const bool tabs = !centralWidget()->isHidden();
+    // A hidden tab bar does not tell its layout that it got tabs.
+    FileTabs->updateGeometry();
     const int height =
         FittedWindowHeight(tabs, 0, menuBar()->sizeHint().height(), ToolBar->sizeHint().height(),
-                           FileTabs->sizeHint().height() + TabSheet->minimumHeight(),
-                           statusBar()->sizeHint().height());
-    Q_UNUSED(frame);
+                           centralWidget()->sizeHint().height(), statusBar()->sizeHint().height());
     if (height != FFixedHeight) {
         FFixedHeight = height;
         setFixedHeight(height);
@@ -358,13 +367,7 @@ void TMainForm::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    FClosing = true;
     event->accept();
     if (FTray)
         FTray->hide();
-}
-
-void TMainForm::changeEvent(QEvent *event)
-{
-    QMainWindow::changeEvent(event);
 }

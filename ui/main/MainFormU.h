@@ -12,6 +12,7 @@
 #include <optional>
 #include <vector>
 
+class QAbstractItemModel;
 class QAction;
 class QCheckBox;
 class QLabel;
@@ -268,7 +269,6 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    void changeEvent(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
@@ -286,6 +286,7 @@ private:
 
     // MainFormEditor.cpp
     void CreateEditor();
+    void SetListModel(QAbstractItemModel *model);
     void LayoutWidths();
     void ArrangeRows(const std::array<bool, EditorRowCount> &rowVisible);
     void ApplyFieldLooks(const TFieldLooks &looks);
@@ -318,6 +319,5 @@ private:
     QStringList FStartErrors;
     bool FSettingText = false; // a programmatic write, handled by its writer
     bool FShownOnce = false;
-    bool FClosing = false;
     int FFixedHeight = 0;
 };
