@@ -2,13 +2,16 @@
 #include "ui/help/HelpFormU.h"
 #include "ui/main/ProgramIcon.h"
 
+#include <QDialog>
 #include <QDirIterator>
 #include <QFile>
+#include <QLineEdit>
 #include <QRegularExpression>
 #include <QSet>
 #include <QStringDecoder>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTimer>
 
 // The help topics shipped as resources under :/help: one per context number a
 // window uses, every link pointing at a topic that exists, every topic
@@ -157,6 +160,40 @@ private Q_SLOTS:
         QTest::keyClick(help->Browser, Qt::Key_Return);
         QCOMPARE(help->Browser->source().toString(), QStringLiteral("qrc:/help/index.html"));
         QCOMPARE(help->Browser->documentTitle(), QStringLiteral("Sadržaj"));
+        delete help;
+    }
+
+    void f1InAModalDialogOpensItsTopic()
+    {
+        InstallHelpKey();
+        QWidget main;
+        main.setProperty("helpContext", int(hcMainForm));
+        main.show();
+        // An earlier help window, opened from the main window.
+        THelpForm *help = THelpForm::ShowHelp(hcMainForm, &main);
+        QDialog dialog(&main);
+        dialog.setProperty("helpContext", int(hcUplSetup));
+        auto *edit = new QLineEdit(&dialog);
+        bool checked = false;
+        QTimer::singleShot(0, &dialog, [&] {
+            // The main window's shortcut does not reach into a modal dialog;
+            // the key reaches the focused control.
+            QTest::keyClick(edit, Qt::Key_F1);
+            // The one help window of the run, moved into the dialog.
+            QCOMPARE(help->Browser->source().toString(), QStringLiteral("qrc:/help/ctx420.html"));
+            // Inside the modal dialog, so not blocked by it: it can be
+            // scrolled and its links followed while the dialog is open.
+            QCOMPARE(dialog.findChild<THelpForm *>(), help);
+            QVERIFY(help->isVisible());
+            checked = true;
+            dialog.reject();
+        });
+        dialog.exec();
+        QVERIFY(checked);
+        // F1 elsewhere without a topic of its own gives the nearest one.
+        QTest::keyClick(&main, Qt::Key_F1);
+        QVERIFY(help);
+        QCOMPARE(help->Browser->source().toString(), QStringLiteral("qrc:/help/ctx10.html"));
         delete help;
     }
 
