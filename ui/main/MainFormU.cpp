@@ -97,6 +97,9 @@ TMainForm::~TMainForm()
 {
     SavePlacement(this, QStringLiteral("MainForm"), true);
     Editing = false;
+    // The list lets go of the files' models before they go.
+    SetListModel(nullptr);
+    OpenFiles.clear();
     if (FTray)
         FTray->hide();
 }

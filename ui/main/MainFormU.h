@@ -94,6 +94,8 @@ public:
     enum class TFileChoice { OpenUpl, SaveUpl, SavePdf };
     // When set, asked instead of the file dialogs: a path, or nothing for cancel.
     std::function<std::optional<QString>(TFileChoice kind, const QString &suggested)> FileChooser;
+    // Asks FileChooser, or shows the dialog of that kind.
+    std::optional<QString> ChooseFile(TFileChoice kind, const QString &suggested);
     // When set, gets every error message instead of the error box.
     std::function<void(const QString &message)> ErrorSink;
     // Shows an error in the standard error box (or hands it to ErrorSink).
@@ -299,7 +301,6 @@ private:
     void NoteDropped(int dropped);
 
     // MainFormFiles.cpp
-    std::optional<QString> ChooseFile(TFileChoice kind, const QString &suggested);
     bool AskSaveChanges(TOpenFile &file);
     void RemoveFile(int index);
     bool WriteChecked(TOpenFile &file);

@@ -21,6 +21,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSettings>
@@ -107,6 +108,9 @@ private Q_SLOTS:
     void printsToPdfAndCancels();
     void helpContexts();
     void aboutWindow();
+    void clickingASlipShowsItAndMovesOn();
+    void copyKeyOutsideTextFieldsRunsTheCommand();
+    void markedSlipsPrintOnTheCurrentPrinter();
     void saveAsKeepsNameWhenCancelledOrFailed();
     void rejectedDefaultFileGivesOneSlip();
     void hideKeepsTheWindowReachable();
@@ -755,7 +759,7 @@ void TestMainForm::helpContexts()
     QCOMPARE(THelpForm::TopicUrl(17), QStringLiteral("qrc:/help/ctx17.html"));
     QCOMPARE(THelpForm::TopicUrl(4242), QStringLiteral("qrc:/help/index.html"));
     w->mNapomene->setFocus();
-    w->mnuHelpHelp->trigger();
+    QTest::keyClick(w->mNapomene, Qt::Key_F1);
     auto *help = qobject_cast<THelpForm *>([] {
         for (QWidget *t : QApplication::topLevelWidgets())
             if (t->objectName() == QLatin1String("HelpForm"))
@@ -814,6 +818,96 @@ void TestMainForm::rejectedDefaultFileGivesOneSlip()
     QCOMPARE(w->CurrentFile()->Count(), 1);
     QCOMPARE(w->CurrentFile()->Uplatnice.at(0).Opis, QStringLiteral("Uplatnica"));
     QCOMPARE(w->CurrentFile()->FileName, QStringLiteral("Datoteka1"));
+}
+
+void TestMainForm::copyKeyOutsideTextFieldsRunsTheCommand()
+{
+    TUplFile file = MakeFile(Path(QStringLiteral("c.upl")), 2, {0});
+    QVERIFY(WriteUplFile(file));
+    auto w = MakeForm(file.FileName);
+    int copies = 0;
+    connect(w->UplCopyA, &QAction::triggered, w.get(), [&copies] { ++copies; });
+    // Whatever the command shows is closed again.
+    auto *closer = new QTimer(w.get());
+    connect(closer, &QTimer::timeout, w.get(), [] {
+        if (QWidget *modal = QApplication::activeModalWidget())
+            modal->close();
+    });
+    closer->start(10);
+
+    QApplication::clipboard()->clear();
+    w->mSvrha->setFocus();
+    QTest::keyClicks(w->mSvrha, QStringLiteral("kopija"));
+    w->mSvrha->selectAll();
+    QTest::keyClick(w->mSvrha, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("kopija"));
+    QCOMPARE(copies, 0);
+    w->mHitno->setFocus();
+    QTest::keyClick(w->mHitno, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(copies, 1);
+    w->mNapomene->setFocus();
+    TypeText(w->mNapomene, QStringLiteral("bilješka"));
+    w->mNapomene->selectAll();
+    QTest::keyClick(w->mNapomene, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("bilješka"));
+    QCOMPARE(copies, 1);
+    // A character the slip file cannot hold is not typed into the notes.
+    TypeText(w->mNapomene, QStringLiteral("ж"));
+    QCOMPARE(w->CurrentFile()->Napomene, QStringLiteral("bilješka"));
+    closer->stop();
+}
+
+void TestMainForm::markedSlipsPrintOnTheCurrentPrinter()
+{
+    TUplFile file = MakeFile(Path(QStringLiteral("mp.upl")), 5, {1, 3});
+    QVERIFY(WriteUplFile(file));
+    auto w = MakeForm(file.FileName);
+    const QString pdf = Path(QStringLiteral("marked.pdf"));
+    QCOMPARE(&w->Printer(), m_printer.get());
+    m_printer->SetPdfOutput(pdf);
+    w->UplPrintA->trigger();
+    m_printer->SetDefaultPrinter();
+    QVERIFY2(m_errors.isEmpty(), qPrintable(m_errors.join('\n')));
+    QFile out(pdf);
+    QVERIFY(out.open(QIODevice::ReadOnly));
+    const QByteArray bytes = out.readAll();
+    QCOMPARE(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") +
+                 bytes.count("/Type /Page "),
+             2);
+    // The marked slips' texts, not the others'.
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    if (!text.waitForFinished(20000) || text.exitCode() != 0)
+        QSKIP("pdftotext (poppler-utils) is needed to read the PDF back");
+    const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+    QVERIFY(printed.contains(QStringLiteral("Sender 2")));
+    QVERIFY(printed.contains(QStringLiteral("Sender 4")));
+    QVERIFY(!printed.contains(QStringLiteral("Sender 1")));
+    QVERIFY(!printed.contains(QStringLiteral("Sender 3")));
+}
+
+void TestMainForm::clickingASlipShowsItAndMovesOn()
+{
+    TUplFile file = MakeFile(Path(QStringLiteral("cl.upl")), 4, {0});
+    QVERIFY(WriteUplFile(file));
+    auto w = MakeForm(file.FileName);
+    QWidget *viewport = w->UplList->viewport();
+    const QRect third = w->UplList->visualRect(w->UplList->model()->index(2, 0));
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, third.center());
+    QCOMPARE(MarkedOpis(*w->CurrentFile()), QStringList{QStringLiteral("Slip 3")});
+    QCOMPARE(w->mPosiljalac->text(), QStringLiteral("Sender 3"));
+    QVERIFY(QApplication::focusWidget() != w->UplList);
+    w->UpdateActions();
+    QVERIFY(w->UplRenameA->isEnabled());
+    // Ctrl+click adds a line: two marked, empty fields, no rename.
+    const QRect first = w->UplList->visualRect(w->UplList->model()->index(0, 0));
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier, first.center());
+    QCOMPARE(MarkedOpis(*w->CurrentFile()),
+             (QStringList{QStringLiteral("Slip 1"), QStringLiteral("Slip 3")}));
+    QCOMPARE(w->mPosiljalac->text(), QString());
+    w->UpdateActions();
+    QVERIFY(!w->UplRenameA->isEnabled());
+    QVERIFY(w->CurrentFile()->Snimljena);
 }
 
 void TestMainForm::aboutWindow()
