@@ -31,6 +31,8 @@ const QList<Command> &Commands()
          Needs::Core, RunImportCsv},
         {"export-csv", "export-csv IN.upl OUT.csv  the slips for a spreadsheet (UTF-8, ';')",
          Needs::Core, RunExportCsv},
+        {"paths", "paths                      where the program keeps and finds its files",
+         Needs::Core, RunPaths},
     };
     return commands;
 }

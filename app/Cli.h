@@ -42,5 +42,6 @@ int RunExportCsv(const QStringList &args);
 // Warns on standard error about each slip whose account or taxpayer number
 // fails its check. False (print nothing, exit 3) only when strict.
 bool SlipChecksAllowPrinting(const QList<TUpl> &slips, bool strict);
+int RunPaths(const QStringList &args);
 
 } // namespace Cli

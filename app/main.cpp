@@ -1,6 +1,7 @@
 #include "app/Cli.h"
 #include "core/Settings.h"
 #include "print/engine/ZorPrinters.h"
+#include "ui/help/HelpFormU.h"
 #include "ui/main/ConfirmFormU.h"
 #include "ui/main/MainFormU.h"
 #include "ui/main/ProgramData.h"
@@ -49,8 +50,10 @@ int RunCommand(const Cli::Command &cmd, int argc, char **argv)
     QCoreApplication::setOrganizationName(QStringLiteral("Orvinel"));
     QCoreApplication::setApplicationName(QStringLiteral("Kordavina"));
     // A window command loads the settings itself, screen millimetres with them.
-    if (cmd.needs == Cli::Needs::Window)
+    if (cmd.needs == Cli::Needs::Window) {
         InstallTranslations(static_cast<QApplication &>(*app));
+        InstallHelpKey();
+    }
     return cmd.run(args);
 }
 
@@ -70,6 +73,7 @@ int RunGui(int argc, char **argv)
     QCoreApplication::setApplicationName(QStringLiteral("Kordavina"));
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Kordavina"));
     InstallTranslations(app);
+    InstallHelpKey();
     app.setWindowIcon(ProgramIcon());
     // The settings (screen millimetres with them), Formats.ini and the
     // catalogues, before the first window measures or looks anything up.

@@ -12,6 +12,7 @@ PACKAGES=(
   xvfb xauth xdotool
   cups cups-bsd cups-client printer-driver-cups-pdf
   clang libclang-rt-14-dev
+  desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl dpkg-dev
 )
 
 missing=()

@@ -1,6 +1,8 @@
 #include "ui/help/HelpFormU.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QPushButton>
 #include <QTextBrowser>
@@ -15,11 +17,33 @@ QString ResourceOf(int context)
     return QStringLiteral(":/help/ctx%1.html").arg(context);
 }
 
+// F1 reaching a control as a key press: no shortcut took it, as in a modal
+// dialog.
+class THelpKey : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() != Qt::Key_F1 || key->modifiers() != Qt::NoModifier)
+            return false;
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (!widget)
+            return false;
+        THelpForm::ShowHelp(HelpContextOf(widget), widget->window());
+        return true;
+    }
+};
+
 } // namespace
 
 THelpForm::THelpForm(QWidget *parent) : QWidget(parent, Qt::Window)
 {
-    Q_INIT_RESOURCE(help);
     setObjectName(QStringLiteral("HelpForm"));
     setWindowTitle(QStringLiteral("Kordavina - Pomoć"));
     auto *layout = new QVBoxLayout(this);
@@ -39,7 +63,6 @@ THelpForm::THelpForm(QWidget *parent) : QWidget(parent, Qt::Window)
 
 QString THelpForm::TopicUrl(int context)
 {
-    Q_INIT_RESOURCE(help);
     if (context > 0 && QFile::exists(ResourceOf(context)))
         return QStringLiteral("qrc:/help/ctx%1.html").arg(context);
     return QStringLiteral("qrc:/help/index.html");
@@ -52,8 +75,21 @@ void THelpForm::ShowContext(int context)
 
 THelpForm *THelpForm::ShowHelp(int context, QWidget *parent)
 {
-    if (!g_help)
-        g_help = new THelpForm(parent);
+    // A window outside the modal dialog that is open would take no input
+    // (no scrolling, no links): the help then belongs to that dialog.
+    QWidget *owner = QApplication::activeModalWidget();
+    if (!owner)
+        owner = parent;
+    if (!g_help) {
+        g_help = new THelpForm(owner);
+    } else if (owner && owner != g_help && !owner->isAncestorOf(g_help) &&
+               QApplication::activeModalWidget() == owner) {
+        const QRect geometry = g_help->geometry();
+        const bool shown = g_help->isVisible();
+        g_help->setParent(owner, g_help->windowFlags());
+        if (shown)
+            g_help->setGeometry(geometry);
+    }
     g_help->ShowContext(context);
     g_help->show();
     g_help->raise();
@@ -70,4 +106,13 @@ int HelpContextOf(const QWidget *widget)
             return context;
     }
     return 0;
+}
+
+void InstallHelpKey()
+{
+    static QPointer<THelpKey> filter;
+    if (!filter && qApp) {
+        filter = new THelpKey(qApp);
+        qApp->installEventFilter(filter);
+    }
 }

@@ -25,3 +25,8 @@ public:
 // The help context of a widget: its own "helpContext" property, or its
 // nearest parent's; 0 when none carries one.
 int HelpContextOf(const QWidget *widget);
+
+// F1 anywhere in the program, also inside a modal dialog (where the main
+// window's shortcut does not reach), opens the help at the context of the
+// control that has the focus. Called once at start.
+void InstallHelpKey();

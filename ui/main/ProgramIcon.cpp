@@ -31,8 +31,16 @@ void DrawSlip(QPainter &p, const QRectF &r)
 QIcon ProgramIcon()
 {
     static const QIcon icon = [] {
-        if (QFile::exists(QStringLiteral(":/icons/kordavina.png")))
-            return QIcon(QStringLiteral(":/icons/kordavina.png"));
+        if (QFile::exists(QStringLiteral(":/icons/kordavina.png"))) {
+            // Each size drawn for itself: small ones are not a blur of the big one.
+            QIcon icon(QStringLiteral(":/icons/kordavina.png"));
+            for (int size : {16, 22, 24, 32, 48, 64, 128}) {
+                const QString file = QStringLiteral(":/icons/kordavina-%1.png").arg(size);
+                if (QFile::exists(file))
+                    icon.addFile(file, QSize(size, size));
+            }
+            return icon;
+        }
         QIcon drawn;
         for (int size : {16, 32, 48, 64}) {
             QPixmap pixmap(size, size);
