@@ -1,4 +1,5 @@
 #include "catalogues/CatalogueFormU.h"
+#include "ui/help/HelpContexts.h"
 
 #include "ui/main/Placement.h"
 
@@ -145,6 +146,7 @@ TCatalogueForm::TCatalogueForm(const TCatalogueLayout &layout, std::unique_ptr<T
                           Qt::WindowCloseButtonHint | Qt::WindowMaximizeButtonHint),
       m_layout(layout)
 {
+    setProperty("helpContext", hcCatalogues);
     setObjectName(layout.FormName);
     setWindowTitle(layout.Caption);
     setModal(true);

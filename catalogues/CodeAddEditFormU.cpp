@@ -1,4 +1,5 @@
 #include "catalogues/CodeAddEditFormU.h"
+#include "ui/help/HelpContexts.h"
 
 #include "catalogues/CatalogueFormU.h"
 #include "catalogues/CatalogueModel.h"
@@ -16,6 +17,7 @@ TCodeAddEditForm::TCodeAddEditForm(const TCodeAddEditLayout &layout, QWidget *pa
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       m_layout(layout)
 {
+    setProperty("helpContext", hcCatalogues);
     setObjectName(layout.FormName);
     setModal(true);
 

@@ -1,4 +1,5 @@
 #include "catalogues/RacunKAddEditFormU.h"
+#include "ui/help/HelpContexts.h"
 
 #include "catalogues/CatalogueFormU.h"
 #include "catalogues/CatalogueModel.h"
@@ -21,6 +22,7 @@ TRacunKAddEditForm::TRacunKAddEditForm(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
 {
+    setProperty("helpContext", hcCatalogues);
     setObjectName(FormName);
     setModal(true);
 

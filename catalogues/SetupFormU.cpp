@@ -1,4 +1,5 @@
 #include "catalogues/SetupFormU.h"
+#include "ui/help/HelpContexts.h"
 
 #include "catalogues/SetupRules.h"
 #include "print/engine/ZorPrinters.h"
@@ -35,6 +36,7 @@ TSetupForm::TSetupForm(TProgramData &data, QWidget *parent)
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       m_data(data)
 {
+    setProperty("helpContext", hcSetup);
     setObjectName(FormName);
     setWindowTitle(QStringLiteral("Podešavanje programa"));
     setModal(true);

@@ -1,4 +1,5 @@
 #include "print/engine/ZorPreview.h"
+#include "ui/help/HelpContexts.h"
 
 #include "print/engine/ZorPreviewIcons.h"
 
@@ -46,6 +47,7 @@ private:
 
 TZorPreview::TZorPreview(QWidget *parent, bool deferControls) : QDialog(parent)
 {
+    setProperty("helpContext", hcPreview);
     setWindowTitle(QStringLiteral("ZorPrinter"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);

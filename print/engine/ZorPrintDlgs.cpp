@@ -1,4 +1,5 @@
 #include "print/engine/ZorPrintDlgs.h"
+#include "ui/help/HelpContexts.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -71,6 +72,7 @@ QImage SheetOrderImage(bool collate, bool reverse)
 
 TZorPrintDlg::TZorPrintDlg(QWidget *parent) : QDialog(parent)
 {
+    setProperty("helpContext", hcPrintDlg);
     setObjectName(QStringLiteral("ZorPrintDlg"));
     setWindowTitle(QStringLiteral("Print"));
 

@@ -1,4 +1,5 @@
 #include "print/formats/AddEditPositionsFormU.h"
+#include "ui/help/HelpContexts.h"
 
 #include "controls/NumEdit.h"
 #include "print/formats/FormatEditMath.h"
@@ -14,6 +15,7 @@
 
 TAddEditPositionsForm::TAddEditPositionsForm(QWidget *parent) : QDialog(parent)
 {
+    setProperty("helpContext", hcAddFormat);
     setObjectName(QStringLiteral("AddEditPositionsForm"));
     setWindowTitle(QStringLiteral("Format"));
     // A fixed dialog without the close box; Esc still cancels.

@@ -1,4 +1,5 @@
 #include "print/formats/FormatsFormU.h"
+#include "ui/help/HelpContexts.h"
 
 #include "core/Errors.h"
 #include "core/FontStyle.h"
@@ -77,6 +78,7 @@ QIcon GridIcon()
 
 TFormatsForm::TFormatsForm(TProgramData &data, QWidget *parent) : QDialog(parent), FData(data)
 {
+    setProperty("helpContext", hcFormats);
     setObjectName(PlacementName);
     setWindowTitle(QStringLiteral("Podešavanje formata uplatnica"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

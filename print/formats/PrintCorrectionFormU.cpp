@@ -1,4 +1,5 @@
 #include "print/formats/PrintCorrectionFormU.h"
+#include "ui/help/HelpContexts.h"
 
 #include "controls/NumEdit.h"
 
@@ -39,6 +40,7 @@ TPrintCorrectionForm::TPrintCorrectionForm(int gridWidth, int gridHeight, const 
                                            QWidget *parent)
     : QDialog(parent), FGridWidth(gridWidth), FGridHeight(gridHeight)
 {
+    setProperty("helpContext", hcPrinterCorrection);
     setObjectName(QStringLiteral("PrintCorrectionForm"));
     setWindowTitle(QStringLiteral("Korekcija štampača"));
 

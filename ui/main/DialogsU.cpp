@@ -1,4 +1,5 @@
 #include "ui/main/DialogsU.h"
+#include "ui/help/HelpContexts.h"
 
 #include "controls/SlipTileDelegate.h"
 #include "ui/main/UplPreview.h"
@@ -30,6 +31,7 @@ TOpenUplDialog::TOpenUplDialog(QWidget *owner) : TOpenUplDialog(owner, AcceptOpe
 
 TOpenUplDialog::TOpenUplDialog(QWidget *owner, AcceptMode mode) : QFileDialog(owner)
 {
+    setProperty("helpContext", hcUplFiles);
     // The platform's dialog cannot carry the panel.
     setOption(DontUseNativeDialog, true);
     setAcceptMode(mode);
