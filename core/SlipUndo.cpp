@@ -36,6 +36,31 @@ void TUplAddCommand::undo()
     Changed();
 }
 
+TUplAppendCommand::TUplAppendCommand(TUplFile &file, const QList<TUpl> &slips, const QString &text,
+                                     TSlipsChanged changed)
+    : TSlipCommand(file, std::move(changed), text), FSlips(slips)
+{}
+
+void TUplAppendCommand::redo()
+{
+    if (FSlips.isEmpty())
+        return;
+    FMarksBefore = SlipMarks(File());
+    const qsizetype first = File().Count();
+    InsertSlipCopies(File(), first, FSlips);
+    MarkOnly(File(), first);
+    Changed();
+}
+
+void TUplAppendCommand::undo()
+{
+    if (FSlips.isEmpty())
+        return;
+    TakeSlipRange(File(), File().Count() - FSlips.size(), FSlips.size());
+    RestoreSlipMarks(File(), FMarksBefore);
+    Changed();
+}
+
 TUplDeleteCommand::TUplDeleteCommand(TUplFile &file, const QList<qsizetype> &indices,
                                      bool markFirst, TSlipsChanged changed)
     : TSlipCommand(file, std::move(changed), QStringLiteral("Brisanje uplatnica")),

@@ -49,6 +49,21 @@ private:
     QList<bool> FMarksBefore;
 };
 
+// Slips appended at the end (an import), the first of them then the only
+// marked slip, so that typing goes into no other slip.
+class TUplAppendCommand : public TSlipCommand
+{
+public:
+    TUplAppendCommand(TUplFile &file, const QList<TUpl> &slips, const QString &text,
+                      TSlipsChanged changed = {});
+    void redo() override;
+    void undo() override;
+
+private:
+    QList<TUpl> FSlips;
+    QList<bool> FMarksBefore;
+};
+
 // The slips at the given ascending indices deleted. With markFirst, a list
 // left without a marked slip gets its first slip marked, as the slip list
 // selects it.

@@ -7,6 +7,7 @@
 #include "controls/CheckMark.h"
 #include "core/NumberChecks.h"
 #include "core/SlipCsv.h"
+#include "core/SlipUndo.h"
 #include "ui/main/ConfirmFormU.h"
 #include "ui/main/ProgramData.h"
 
@@ -187,20 +188,11 @@ void TMainForm::ImportCsvFile(const QString &path)
     TOpenFile *open = CurrentOpenFile();
     if (!open)
         return;
-    // The slip file has no undo of slip commands; the import is a plain change
-    // the user can leave unsaved. Only the first new slip is marked, so that
-    // the editor shows it and typing goes into no other slip.
-    TUplFile &file = open->File;
-    for (TUpl &slip : file.Uplatnice)
-        slip.Oznacena = false;
-    const qsizetype first = file.Count();
-    for (const TUpl &slip : r.Slips) {
-        file.AddSlip(slip);
-        file.Uplatnice.back().Oznacena = false;
-    }
-    file.Uplatnice[first].Oznacena = true;
-    MarkChanged(*open);
-    FillSlipList();
+    // One undo step; only the first new slip is marked, so that the editor
+    // shows it and typing goes into no other slip.
+    const qsizetype first = open->File.Count();
+    PushSlipCommand(*open, new TUplAppendCommand(open->File, r.Slips, QStringLiteral("Uvoz iz CSV"),
+                                                 SlipsChangedHandler()));
     UplList->scrollTo(UplList->model()->index(int(first), 0));
 }
 

@@ -16,11 +16,13 @@
 #include <QHeaderView>
 #include <QIcon>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QUndoStack>
 
 class TestMainFormChecks : public QObject
 {
@@ -215,6 +217,15 @@ private Q_SLOTS:
         QCOMPARE(back.Encoding, TCsvEncoding::Utf8Bom);
         QCOMPARE(back.Slips, file->Uplatnice);
         QVERIFY(m_errors.isEmpty());
+
+        // The import is one undo step, and undo gives the marks back.
+        QUndoStack &undo = m_form->CurrentOpenFile()->Undo;
+        undo.undo();
+        QCOMPARE(file->Count(), 1);
+        QVERIFY(file->Uplatnice[0].Oznacena);
+        QCOMPARE(m_form->UplList->model()->rowCount(), 1);
+        undo.redo();
+        QCOMPARE(back.Slips, file->Uplatnice);
     }
 
     void catalogueAccountColumns()
