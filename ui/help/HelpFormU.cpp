@@ -61,6 +61,16 @@ THelpForm::THelpForm(QWidget *parent) : QWidget(parent, Qt::Window)
     resize(520, 460);
 }
 
+void THelpForm::keyPressEvent(QKeyEvent *event)
+{
+    // Esc closes it, as it closes every other window of the program.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 QString THelpForm::TopicUrl(int context)
 {
     if (context > 0 && QFile::exists(ResourceOf(context)))

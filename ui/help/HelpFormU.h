@@ -20,6 +20,9 @@ public:
     static QString TopicUrl(int context);
 
     QTextBrowser *Browser = nullptr;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 };
 
 // The help context of a widget: its own "helpContext" property, or its

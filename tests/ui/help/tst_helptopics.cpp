@@ -160,6 +160,9 @@ private Q_SLOTS:
         QTest::keyClick(help->Browser, Qt::Key_Return);
         QCOMPARE(help->Browser->source().toString(), QStringLiteral("qrc:/help/index.html"));
         QCOMPARE(help->Browser->documentTitle(), QStringLiteral("Sadržaj"));
+        // Esc closes it, wherever the focus is inside.
+        QTest::keyClick(help->Browser, Qt::Key_Escape);
+        QVERIFY(!help->isVisible());
         delete help;
     }
 
