@@ -46,12 +46,17 @@ made=()
 missing=()
 WIN=
 # find_window REGEX [SECONDS]: WIN := the newest visible window whose title matches.
-# xdotool matches bytes: a letter outside ASCII is written as .{1,2} in REGEX.
+# Titles are compared as UTF-8 (_NET_WM_NAME, which getwindowname reads):
+# `xdotool search --name` matches the legacy WM_NAME instead, where Qt stores
+# the UTF-8 bytes under the Latin-1 type, so "š" reaches its regex as four
+# bytes and no REGEX with a letter outside ASCII would ever match there.
 find_window() {
-  local deadline=$((SECONDS + ${2:-5}))
+  local deadline=$((SECONDS + ${2:-5})) w
   WIN=
   while [ $SECONDS -le "$deadline" ]; do
-    WIN=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -1)
+    for w in $(xdotool search --onlyvisible --name . 2>/dev/null); do
+      xdotool getwindowname "$w" 2>/dev/null | LC_ALL=C.UTF-8 grep -qE -- "$1" && WIN=$w
+    done
     [ -n "$WIN" ] && return 0
     sleep 0.2
   done
@@ -115,16 +120,16 @@ menu_item() { # menu_item ALT_KEY DOWNS
   for _ in $(seq "$2"); do keys Down; done
   keys Return
 }
-menu_item o 0; if shot opstine '^Op.{1,2}tine'; then close_win; else keys Escape Escape; fi
-menu_item o 1; if shot racuni '^Ra.{1,2}uni'; then close_win; else keys Escape Escape; fi
-menu_item o 4; if shot posiljaoci '^Po.{1,2}iljaoci'; then close_win; else keys Escape Escape; fi
-menu_item o 5; if shot opcije 'Pode.{1,2}avanje programa'; then close_win; else keys Escape Escape; fi
+menu_item o 0; if shot opstine '^Opštine'; then close_win; else keys Escape Escape; fi
+menu_item o 1; if shot racuni '^Računi'; then close_win; else keys Escape Escape; fi
+menu_item o 4; if shot posiljaoci '^Pošiljaoci'; then close_win; else keys Escape Escape; fi
+menu_item o 5; if shot opcije 'Podešavanje programa'; then close_win; else keys Escape Escape; fi
 menu_item o 6; if shot formati 'formata uplatnica'; then close_win; else keys Escape Escape; fi
 # Slip properties and multiple entry by their shortcuts.
 focus_main; keys ctrl+e
-if shot osobine 'Pode.{1,2}avanje uplatnice'; then close_win; else keys Escape; fi
+if shot osobine 'Podešavanje uplatnice'; then close_win; else keys Escape; fi
 focus_main; keys ctrl+i
-if find_window 'Vi.{1,2}estruki unos'; then
+if find_window 'Višestruki unos'; then
   xdotool type --delay 80 "300"
   save visestruki-unos
   close_win
