@@ -3,6 +3,7 @@
 #include "controls/NumEdit.h"
 #include "ui/main/ProgramData.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QItemSelectionModel>
@@ -381,10 +382,35 @@ bool TMainForm::EditorKey(QWidget *control, QKeyEvent *key)
     }
 }
 
+// Text fields under X11 claim Ctrl+E, Ctrl+U and the like as line-editing
+// keys (end of line, delete the line), which would swallow the window's
+// commands on those keys and even clear what was typed. The commands win,
+// except for the editing keys every platform shares.
+bool TMainForm::IsWindowCommandKey(const QKeyEvent &key) const
+{
+    for (const auto editing : {QKeySequence::Cut, QKeySequence::Copy, QKeySequence::Paste,
+                               QKeySequence::Undo, QKeySequence::Redo, QKeySequence::SelectAll})
+        if (key.matches(editing))
+            return false;
+    const QKeySequence pressed(key.keyCombination());
+    for (const QAction *a : actions())
+        if (a->isEnabled() && a->shortcut() == pressed)
+            return true;
+    return false;
+}
+
 bool TMainForm::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == TabSheet && event->type() == QEvent::Resize)
         LayoutWidths();
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto *w = qobject_cast<QWidget *>(watched);
+        if (w && (w == mNapomene || FieldOf(w) >= 0) &&
+            IsWindowCommandKey(*static_cast<QKeyEvent *>(event))) {
+            event->ignore();
+            return true;
+        }
+    }
     if (event->type() == QEvent::KeyPress) {
         auto *w = qobject_cast<QWidget *>(watched);
         if (w && FieldOf(w) >= 0)

@@ -144,6 +144,7 @@ void TMainForm::CreateEditor()
     mNapomene->setProperty("helpContext", 17);
     mNapomene->setFocusPolicy(Qt::ClickFocus);
     mNapomene->setTabChangesFocus(true);
+    mNapomene->installEventFilter(this);
     mNapomene->setGeometry(LeftX, RowStart + 16, LeftWidth, 80);
     mNapomene->setAccessibleName(QStringLiteral("Napomene"));
     cNapomene->setBuddy(mNapomene);

@@ -351,6 +351,7 @@ private:
     bool EditorKey(QWidget *control, QKeyEvent *key);
     void ConnectField(TEditorField field);
     int FieldOf(QWidget *control) const;
+    bool IsWindowCommandKey(const QKeyEvent &key) const;
     void NoteDropped(int dropped);
 
     // MainFormFiles.cpp

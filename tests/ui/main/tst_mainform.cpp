@@ -102,6 +102,7 @@ private Q_SLOTS:
     void defaultFileRoundTrip();
     void saveAsksWhenFileChangedOnDisk();
     void clipboardKeysInTextFields();
+    void commandKeysWinOverLineEditingKeys();
     void charactersOutsideWin1250AreRefused();
     void notesAndDates();
     void enablingFollowsTheFile();
@@ -626,6 +627,66 @@ void TestMainForm::clipboardKeysInTextFields()
     w->UplList->setFocus();
     QTest::keyClick(w->UplList, Qt::Key_X, Qt::ControlModifier);
     QCOMPARE(int(w->OpenFiles.size()), 0);
+}
+
+// What a text field does under the X11 key scheme: it claims Ctrl+E (end of
+// line) and Ctrl+U (delete the line) before any shortcut sees them.
+class TX11LineKeys : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::ShortcutOverride) {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            if (key->modifiers() == Qt::ControlModifier &&
+                (key->key() == Qt::Key_E || key->key() == Qt::Key_U))
+                event->accept();
+        }
+        return false;
+    }
+};
+
+void TestMainForm::commandKeysWinOverLineEditingKeys()
+{
+    TUplFile file = MakeFile(Path(QStringLiteral("k.upl")), 2, {0});
+    QVERIFY(WriteUplFile(file));
+    auto w = MakeForm(file.FileName);
+    w->activateWindow();
+    int properties = 0, added = 0;
+    connect(w->UplPropertiesA, &QAction::triggered, w.get(), [&properties] { ++properties; });
+    connect(w->UplAddA, &QAction::triggered, w.get(), [&added] { ++added; });
+    auto *closer = new QTimer(w.get());
+    connect(closer, &QTimer::timeout, w.get(), [] {
+        if (QWidget *modal = QApplication::activeModalWidget())
+            modal->close();
+    });
+    closer->start(10);
+    auto *x11 = new TX11LineKeys(w.get());
+    for (QWidget *field : std::initializer_list<QWidget *>{w->mSvrha, w->mIznos, w->mNapomene})
+        field->installEventFilter(x11);
+    // Back in the window after each dialog, as a user is.
+    const auto focusIn = [&w](QWidget *field) {
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        field->setFocus();
+    };
+
+    focusIn(w->mSvrha);
+    QTest::keyClick(w->mSvrha, Qt::Key_E, Qt::ControlModifier);
+    QCOMPARE(properties, 1);
+    focusIn(w->mSvrha);
+    QTest::keyClick(w->mSvrha, Qt::Key_U, Qt::ControlModifier);
+    QCOMPARE(added, 1);
+    focusIn(w->mIznos);
+    QTest::keyClick(w->mIznos, Qt::Key_E, Qt::ControlModifier);
+    QCOMPARE(properties, 2);
+    focusIn(w->mNapomene);
+    QTest::keyClick(w->mNapomene, Qt::Key_E, Qt::ControlModifier);
+    QCOMPARE(properties, 3);
+    closer->stop();
 }
 
 void TestMainForm::charactersOutsideWin1250AreRefused()
