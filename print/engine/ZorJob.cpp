@@ -281,17 +281,24 @@ void TZorJob::SetPageSource(std::shared_ptr<TZorPageSource> source)
     m_source = std::move(source);
 }
 
-void TZorJob::RecordPages()
+bool TZorJob::RecordPages()
 {
+    m_cancelled = false;
     if (!m_source || m_pages.size() == m_source->PageCount())
-        return;
+        return true;
     m_pages.clear();
     const int count = m_source->PageCount();
     for (int i = 0; i < count; ++i) {
+        if (Progress && !Progress(i + 1, count)) {
+            m_cancelled = true;
+            m_pages.clear();
+            return false;
+        }
         OpenPage();
         m_source->RecordPage(i);
         ClosePage();
     }
+    return true;
 }
 
 void TZorJob::ClosePage()

@@ -143,8 +143,11 @@ public:
     // is dropped) until Release or BeginDoc.
     void SetPageSource(std::shared_ptr<TZorPageSource> source);
     TZorPageSource *PageSource() const { return m_source.get(); }
-    // Records the source's pages, for the preview; nothing without a source.
-    void RecordPages();
+    // Records the source's pages (for the preview, or to draw a whole job
+    // before anything reaches a printer), asking Progress before each one.
+    // False when Progress cancelled: then no page is kept and Cancelled() is
+    // true. Nothing to do without a source.
+    bool RecordPages();
     bool Cancelled() const { return m_cancelled; }
 
     // The painter of the open page; nullptr while no page is open. While a

@@ -206,6 +206,12 @@ void TZorPrinter::Preview()
     RunPreview();
 }
 
+bool TZorPrinter::DrawWholeJob()
+{
+    m_job.ClosePage();
+    return m_job.RecordPages();
+}
+
 void TZorPrinter::AbortDoc()
 {
     if (m_job.IsOpen())

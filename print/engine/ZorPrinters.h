@@ -93,6 +93,11 @@ public:
     // false cancels the printing: the rest is not printed (the pages before it
     // are) and no error is thrown. Kept for later jobs.
     void SetProgress(std::function<bool(int page, int total)> progress);
+    // Draws every page of the open job into memory first, asking the progress
+    // callback before each; false when it cancelled, and then nothing of the
+    // job can reach the printer (the caller ends it with AbortDoc). A printer
+    // job cannot be withdrawn once its pages are being sent.
+    bool DrawWholeJob();
     // The last printing was cancelled through the progress function.
     bool PrintCancelled() const { return m_job.Cancelled(); }
     // Prints the job's pages by PrintOptions onto the current printer as one job.

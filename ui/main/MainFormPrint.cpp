@@ -101,6 +101,19 @@ void TMainForm::PrintJob(bool markedOnly, int target)
             printer.Preview();
             return;
         }
+        if (progress) {
+            // A job cannot be withdrawn once its pages are going out (to the
+            // spooler or into the file): the whole job is drawn first, so that
+            // "Odustani" sends nothing.
+            if (!printer.DrawWholeJob()) {
+                printer.AbortDoc();
+                return;
+            }
+            printer.SetProgress({});
+            progress->setLabelText(QStringLiteral("Slanje na štampač..."));
+            progress->setCancelButton(nullptr);
+            QCoreApplication::processEvents();
+        }
         printer.EndDoc(false);
     } catch (...) {
         printer.AbortDoc();
