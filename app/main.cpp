@@ -4,11 +4,15 @@
 #include "ui/main/Translations.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMainWindow>
 
+#include <cstdio>
+#include <cstring>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -19,11 +23,73 @@ bool HaveDisplay()
            !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
 }
 
+// An argument in the file-name encoding Qt uses for the local file system, so
+// that a path keeps its bytes; nothing (after saying so) when the bytes have
+// no such text, as a name that is not valid UTF-8 under a UTF-8 system.
+std::optional<QString> DecodeArgument(const char *arg)
+{
+    const QByteArray bytes(arg);
+    QString text = QFile::decodeName(bytes);
+    if (QFile::encodeName(text) == bytes)
+        return text;
+    const QByteArray message =
+        bytes + ": ime se ne može predstaviti u kodnoj stranici sistema (nije ispravan UTF-8); "
+                "preimenujte datoteku\n";
+    std::fwrite(message.constData(), 1, size_t(message.size()), stderr);
+    return std::nullopt;
+}
+
+void DropPlatformMessages(QtMsgType, const QMessageLogContext &context, const QString &)
+{
+    Q_UNUSED(context);
+}
+
+// A QApplication on a real screen, or nothing after a message naming what is
+// missing: without a screen Qt aborts the process instead.
+std::unique_ptr<QApplication> WindowApplication(int &argc, char **argv, const char *what)
+{
+    const QString missing =
+        QStringLiteral("%1: nema ekrana (DISPLAY nije postavljen); potreban je grafički ekran\n")
+            .arg(QLatin1String(what));
+    if (!HaveDisplay()) {
+        Cli::Err(missing);
+        return nullptr;
+    }
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    // A display that cannot be reached falls back to no screen at all, told
+    // apart below, instead of ending in an abort.
+    const bool chosen = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+    if (!chosen)
+        qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+                                       ? "xcb;offscreen"
+                                       : "wayland;xcb;offscreen");
+    const QtMessageHandler previous =
+        qInstallMessageHandler(chosen ? nullptr : DropPlatformMessages);
+    auto app = std::make_unique<QApplication>(argc, argv);
+    qInstallMessageHandler(previous);
+    if (!chosen) {
+        qunsetenv("QT_QPA_PLATFORM"); // not handed on to programs started from here
+        if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
+            Cli::Err(QStringLiteral("%1: ekran %2 nije dostupan; potreban je grafički ekran\n")
+                         .arg(QLatin1String(what), qEnvironmentVariable("DISPLAY")));
+            return nullptr;
+        }
+    }
+    return app;
+#else
+    return std::make_unique<QApplication>(argc, argv);
+#endif
+}
+
 int RunCommand(const Cli::Command &cmd, int argc, char **argv)
 {
     QStringList args;
-    for (int i = 2; i < argc; ++i)
-        args << QString::fromLocal8Bit(argv[i]);
+    for (int i = 2; i < argc; ++i) {
+        const std::optional<QString> arg = DecodeArgument(argv[i]);
+        if (!arg)
+            return 1;
+        args << *arg;
+    }
 
     std::unique_ptr<QCoreApplication> app;
     switch (cmd.needs) {
@@ -36,9 +102,13 @@ int RunCommand(const Cli::Command &cmd, int argc, char **argv)
             qputenv("QT_QPA_PLATFORM", "offscreen");
         app = std::make_unique<QApplication>(argc, argv);
         break;
-    case Cli::Needs::Window:
-        app = std::make_unique<QApplication>(argc, argv);
+    case Cli::Needs::Window: {
+        std::unique_ptr<QApplication> window = WindowApplication(argc, argv, cmd.name);
+        if (!window)
+            return 1;
+        app = std::move(window);
         break;
+    }
     }
     QCoreApplication::setOrganizationName(QStringLiteral("Orvinel"));
     QCoreApplication::setApplicationName(QStringLiteral("Kordavina"));
@@ -50,7 +120,10 @@ int RunCommand(const Cli::Command &cmd, int argc, char **argv)
 
 int RunGui(int argc, char **argv, const QString &fileName)
 {
-    QApplication app(argc, argv);
+    const std::unique_ptr<QApplication> window = WindowApplication(argc, argv, "kordavina");
+    if (!window)
+        return 1;
+    QApplication &app = *window;
     QCoreApplication::setOrganizationName(QStringLiteral("Orvinel"));
     QCoreApplication::setApplicationName(QStringLiteral("Kordavina"));
     InstallTranslations(app);
@@ -78,7 +151,10 @@ int RunGui(int argc, char **argv, const QString &fileName)
 int main(int argc, char **argv)
 {
     if (argc >= 2) {
-        const QString first = QString::fromLocal8Bit(argv[1]);
+        const std::optional<QString> decoded = DecodeArgument(argv[1]);
+        if (!decoded)
+            return 1;
+        const QString &first = *decoded;
         if (first == QLatin1String("--help") || first == QLatin1String("-h")) {
             Cli::Out(Cli::UsageText());
             return 0;
