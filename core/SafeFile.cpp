@@ -243,8 +243,6 @@ bool TAtomicWriter::Commit()
 {
     if (m_failed || !m_open)
         return m_failed ? false : Fail(QStringLiteral("datoteka nije otvorena"));
-    if (const int e = InjectedFailure(m_written))
-        return Fail(SystemErrorText(e));
 #ifdef Q_OS_UNIX
     // commit() syncs too but ignores the answer; a disk that cannot take the
     // data must stop the rename.

@@ -25,7 +25,7 @@ QString CheckFormatPrintable(const QString &name, const TFieldFormats &format)
 {
     const auto refuse = [&name](const char *what, double mm) {
         return QStringLiteral("Format '%1': %2 %3 mm nije moguća (dozvoljeno od %4 do %5 mm)")
-            .arg(name, QLatin1String(what), PageSizeToText(mm), PageSizeToText(MinPaperMm),
+            .arg(name, QString::fromUtf8(what), PageSizeToText(mm), PageSizeToText(MinPaperMm),
                  PageSizeToText(MaxPaperMm));
     };
     if (!PaperSizePossible(format.Width))
