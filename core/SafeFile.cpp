@@ -108,11 +108,14 @@ bool OpenRegularFile(QFile &file, const QString &path, QString *error)
     if (fd < 0)
         return fail(SystemErrorText(errno));
     struct stat now;
-    if (::fstat(fd, &now) != 0 || !S_ISREG(now.st_mode)) {
-        const QString reason =
-            S_ISREG(now.st_mode) ? SystemErrorText(errno) : NotRegularReason(now.st_mode);
+    if (::fstat(fd, &now) != 0) {
+        const int e = errno;
         ::close(fd);
-        return fail(reason);
+        return fail(SystemErrorText(e));
+    }
+    if (!S_ISREG(now.st_mode)) {
+        ::close(fd);
+        return fail(NotRegularReason(now.st_mode));
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
