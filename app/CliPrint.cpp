@@ -179,6 +179,8 @@ struct TPrintContext
 
     explicit TPrintContext(const TPrintArgs &a)
     {
+        if (const QString refused = CheckSettingsStore(); !refused.isEmpty())
+            throw EKordavinaError(refused);
         LoadSettings(Settings);
         ChoosePrinter(Printer, a, Settings);
     }

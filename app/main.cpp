@@ -127,6 +127,10 @@ int RunGui(int argc, char **argv, const QString &fileName)
     QCoreApplication::setOrganizationName(QStringLiteral("Orvinel"));
     QCoreApplication::setApplicationName(QStringLiteral("Kordavina"));
     InstallTranslations(app);
+    if (const QString refused = CheckSettingsStore(); !refused.isEmpty()) {
+        Cli::Err(refused + u'\n');
+        return 1;
+    }
     // Also sets the screen millimetres, needed before the first window
     // measures anything.
     TSettings settings;

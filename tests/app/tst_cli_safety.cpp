@@ -281,6 +281,11 @@ private Q_SLOTS:
         QVERIFY(QDir().mkdir(formats));
         ExpectRefused(Kordavina({"grid", "--pdf", Path("x.pdf")}), formats, folder);
         QVERIFY(QDir().rmdir(formats));
+        // The settings store too: QSettings would wait on a FIFO for ever.
+        const QStringList settings = {QStringLiteral("KORDAVINA_SETTINGS=") + fifo};
+        ExpectRefused(Kordavina({"grid", "--pdf", Path("x.pdf")}, settings, {}, 10000), fifo,
+                      NotRegularFileText());
+        ExpectRefused(Kordavina({Path("a.upl")}, settings, {}, 10000), fifo, NotRegularFileText());
         QVERIFY(!QFile::exists(Path("x.pdf")));
 #endif
     }
