@@ -39,10 +39,10 @@ std::optional<QString> DecodeArgument(const char *arg)
     return std::nullopt;
 }
 
-void DropPlatformMessages(QtMsgType, const QMessageLogContext &context, const QString &)
-{
-    Q_UNUSED(context);
-}
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+// Qt's notes about the display it could not reach: the message below says it.
+void DropPlatformMessages(QtMsgType, const QMessageLogContext &, const QString &) {}
+#endif
 
 // A QApplication on a real screen, or nothing after a message naming what is
 // missing: without a screen Qt aborts the process instead.

@@ -42,7 +42,8 @@ bool TIniFile::Load(QString *error)
     // A missing file, but not a name in a folder that cannot be searched:
     // that fails below with its reason.
     const QFileInfo info(m_fileName);
-    if (!info.exists() && QFileInfo(info.absolutePath()).isExecutable())
+    const QFileInfo folder(info.absolutePath());
+    if (!info.exists() && !(folder.exists() && !folder.isExecutable()))
         return true;
     const std::optional<QByteArray> bytes = ReadRegularFile(m_fileName, error);
     if (!bytes)

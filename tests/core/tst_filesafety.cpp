@@ -346,6 +346,10 @@ private Q_SLOTS:
         const QString missing = dir.filePath(QStringLiteral("nema"));
         QVERIFY(!ReadRegularFile(missing, &error));
         QCOMPARE(error, SystemErrorText(ENOENT));
+        // A store that is missing, even with its folder, is empty, not an error.
+        TIniFile ini(dir.filePath(QStringLiteral("nema/x.ini")));
+        QVERIFY(ini.Load(&error));
+        QVERIFY(ini.Sections().isEmpty());
     }
 
     void temporaryOutputReplacesOnlyWhenWhole()
