@@ -10,7 +10,6 @@
 #include <QMainWindow>
 
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <optional>
 
@@ -42,6 +41,13 @@ std::optional<QString> DecodeArgument(const char *arg)
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
 // Qt's notes about the display it could not reach: the message below says it.
 void DropPlatformMessages(QtMsgType, const QMessageLogContext &, const QString &) {}
+
+// The platforms Qt tries in turn: the desktop's, then no screen at all.
+QByteArray PlatformsWithFallback()
+{
+    return qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ? "xcb;offscreen"
+                                                          : "wayland;xcb;offscreen";
+}
 #endif
 
 // A QApplication on a real screen, or nothing after a message naming what is
@@ -60,9 +66,7 @@ std::unique_ptr<QApplication> WindowApplication(int &argc, char **argv, const ch
     // apart below, instead of ending in an abort.
     const bool chosen = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
     if (!chosen)
-        qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-                                       ? "xcb;offscreen"
-                                       : "wayland;xcb;offscreen");
+        qputenv("QT_QPA_PLATFORM", PlatformsWithFallback());
     const QtMessageHandler previous =
         qInstallMessageHandler(chosen ? nullptr : DropPlatformMessages);
     auto app = std::make_unique<QApplication>(argc, argv);
@@ -70,8 +74,11 @@ std::unique_ptr<QApplication> WindowApplication(int &argc, char **argv, const ch
     if (!chosen) {
         qunsetenv("QT_QPA_PLATFORM"); // not handed on to programs started from here
         if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
+            const QString display = qEnvironmentVariableIsEmpty("DISPLAY")
+                                        ? qEnvironmentVariable("WAYLAND_DISPLAY")
+                                        : qEnvironmentVariable("DISPLAY");
             Cli::Err(QStringLiteral("%1: ekran %2 nije dostupan; potreban je grafički ekran\n")
-                         .arg(QLatin1String(what), qEnvironmentVariable("DISPLAY")));
+                         .arg(QLatin1String(what), display));
             return nullptr;
         }
     }
@@ -97,9 +104,14 @@ int RunCommand(const Cli::Command &cmd, int argc, char **argv)
         app = std::make_unique<QCoreApplication>(argc, argv);
         break;
     case Cli::Needs::Painter:
-        // Fonts and painting work without a screen.
+        // Fonts and painting work without a screen, and with a display that
+        // cannot be reached, which would otherwise abort.
         if (!HaveDisplay())
             qputenv("QT_QPA_PLATFORM", "offscreen");
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+        else if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", PlatformsWithFallback());
+#endif
         app = std::make_unique<QApplication>(argc, argv);
         break;
     case Cli::Needs::Window: {

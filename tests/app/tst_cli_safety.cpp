@@ -388,6 +388,12 @@ private Q_SLOTS:
         QVERIFY2(r.Err.endsWith(QStringLiteral(
                      "preview: ekran :97 nije dostupan; potreban je grafički ekran\n")),
                  qPrintable(r.Err));
+        // Printing needs no screen: an unreachable one is no obstacle.
+        const QString pdf = Path("unreachable.pdf");
+        r = Kordavina({"print", Path("a.upl"), "--pdf", pdf},
+                      {"-WAYLAND_DISPLAY", "-QT_QPA_PLATFORM", "DISPLAY=:97"});
+        QVERIFY2(r.Exit == 0, qPrintable(r.Err));
+        QCOMPARE(CheckPdfComplete(pdf), QString());
     }
 
     void namesThatAreNotUtf8()
