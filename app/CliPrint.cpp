@@ -130,7 +130,10 @@ void Output(TZorPrinter &printer, const TPrintArgs &a, const std::function<void(
     if (a.Pdf.isEmpty())
         print();
     else
-        PrintToPdfFile(printer, a.Pdf, JobInputs(a), print);
+        PrintToPdfFile(printer, a.Pdf, JobInputs(a), [&] {
+            print();
+            return true;
+        });
 }
 
 // Points the printer at the PDF file, the named queue, the settings' printer

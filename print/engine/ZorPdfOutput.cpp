@@ -7,8 +7,8 @@
 #include <QPageLayout>
 #include <QPrinter>
 
-void PrintToPdfFile(TZorPrinter &printer, const QString &target, const QStringList &inputs,
-                    const std::function<void()> &print)
+bool PrintToPdfFile(TZorPrinter &printer, const QString &target, const QStringList &inputs,
+                    const std::function<bool()> &print)
 {
     TTemporaryOutput out;
     if (!out.Begin(target, inputs))
@@ -18,8 +18,9 @@ void PrintToPdfFile(TZorPrinter &printer, const QString &target, const QStringLi
     const QPageLayout layout = printer.Printer().pageLayout();
     printer.SetPdfOutput(temp);
     printer.Printer().setPageLayout(layout);
+    bool printed = false;
     try {
-        print();
+        printed = print();
     } catch (const EKordavinaError &e) {
         printer.SetPdfOutput(target);
         printer.Printer().setPageLayout(layout);
@@ -33,7 +34,10 @@ void PrintToPdfFile(TZorPrinter &printer, const QString &target, const QStringLi
     }
     printer.SetPdfOutput(target);
     printer.Printer().setPageLayout(layout);
+    if (!printed)
+        return false; // cancelled: the temporary file goes with out
     // The PDF writer does not report failed writes: the file itself is checked.
     if (!out.Commit(CheckPdfComplete))
         throw EKordavinaError(PathError(target, out.ErrorText()));
+    return true;
 }
