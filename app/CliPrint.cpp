@@ -40,7 +40,8 @@ std::optional<TPrintArgs> ParseArgs(const QString &command, const QStringList &a
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &arg = args.at(i);
         const auto value = [&](QString &target) {
-            if (i + 1 >= args.size() || target.size()) {
+            // An empty value would quietly mean "no PDF" or "no printer".
+            if (i + 1 >= args.size() || target.size() || args.at(i + 1).isEmpty()) {
                 Err(QStringLiteral("%1: %2 needs one value\n").arg(command, arg));
                 return false;
             }

@@ -158,7 +158,7 @@ QString StandardOutputName()
 
 int RunDump(const QStringList &args)
 {
-    if (args.size() != 1) {
+    if (args.size() != 1 || args[0].isEmpty()) {
         Err(UsageText());
         return 2;
     }
@@ -178,7 +178,7 @@ int RunDump(const QStringList &args)
 
 int RunConvert(const QStringList &args)
 {
-    if (args.size() != 2) {
+    if (args.size() != 2 || args[0].isEmpty() || args[1].isEmpty()) {
         Err(UsageText());
         return 2;
     }

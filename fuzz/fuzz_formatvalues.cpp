@@ -15,6 +15,7 @@
 #include "print/formats/SlipRender.h"
 
 #include <QLocale>
+#include <QSet>
 
 #include <cmath>
 #include <cstdint>
@@ -68,19 +69,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     TIniFile ini;
     ini.LoadFromBytes(bytes);
+    // The position keys, folded as the store compares them.
+    static const QSet<QString> positionKeys = [] {
+        QSet<QString> keys;
+        for (const TPositionInfo &info : DefaultPositions())
+            keys.insert(QString::fromLatin1(info.Key).toCaseFolded());
+        return keys;
+    }();
+    const QString width = QStringLiteral("Width");
+    const QString height = QStringLiteral("Height");
     for (const QString &name : ini.Sections()) {
         TFieldFormats f;
-        f.Width = TextToPageSize(ini.ReadString(name, QStringLiteral("Width")), f.Width);
-        f.Height = TextToPageSize(ini.ReadString(name, QStringLiteral("Height")), f.Height);
-        CheckSize(ini.ReadString(name, QStringLiteral("Width")));
+        const QString widthText = ini.ReadString(name, width);
+        f.Width = TextToPageSize(widthText, f.Width);
+        f.Height = TextToPageSize(ini.ReadString(name, height), f.Height);
+        CheckSize(widthText);
         const QString refused = CheckFormatPrintable(name, f);
         if (refused.isEmpty() != (PaperSizePossible(f.Width) && PaperSizePossible(f.Height)))
             std::abort();
         if (!refused.isEmpty() && !refused.startsWith(QStringLiteral("Format '%1': ").arg(name)))
             std::abort();
-        for (const TPositionInfo &info : DefaultPositions())
-            if (ini.ValueExists(name, QLatin1String(info.Key)))
-                CheckPosition(ini.ReadString(name, QLatin1String(info.Key)));
+        // Only the keys the section has: a look-up per position would cost
+        // far more than the values themselves.
+        for (const QString &key : ini.Keys(name))
+            if (positionKeys.contains(key.toCaseFolded()))
+                CheckPosition(ini.ReadString(name, key));
     }
 
     if (size >= 8) {

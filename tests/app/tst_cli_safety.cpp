@@ -290,6 +290,17 @@ private Q_SLOTS:
 #endif
     }
 
+    void emptyOutputNameIsWrongUsage()
+    {
+        // Not "no PDF, so the default printer".
+        for (const QStringList &args :
+             {QStringList{"print", Path("a.upl"), "--pdf", ""}, QStringList{"grid", "--pdf", ""}}) {
+            const TRun r = Kordavina(args, {"CUPS_SERVER=127.0.0.1:9"});
+            QCOMPARE(r.Exit, 2);
+            QVERIFY2(r.Err.contains(QLatin1String("--pdf needs one value")), qPrintable(r.Err));
+        }
+    }
+
     void failedStandardOutputIsReported()
     {
         if (!QFile::exists("/dev/full"))

@@ -226,6 +226,8 @@ private Q_SLOTS:
         QTest::newRow("convert one") << QStringList{"convert", "a.upl"};
         QTest::newRow("convert three") << QStringList{"convert", "a", "b", "c"};
         QTest::newRow("unknown") << QStringList{"dumb", "a.upl"};
+        QTest::newRow("dump empty name") << QStringList{"dump", ""};
+        QTest::newRow("convert empty output") << QStringList{"convert", "a.upl", ""};
     }
     void wrongUsageExitsTwo()
     {
