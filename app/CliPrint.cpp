@@ -2,14 +2,18 @@
 
 #include "core/AppFolder.h"
 #include "core/Errors.h"
+#include "core/SafeFile.h"
 #include "core/Settings.h"
 #include "core/UplFileIO.h"
+#include "print/engine/ZorPdfOutput.h"
 #include "print/engine/ZorPrinters.h"
 #include "print/formats/FormatStore.h"
+#include "print/formats/PrintChecks.h"
 #include "print/formats/SlipPrint.h"
 
 #include <QPrinterInfo>
 
+#include <functional>
 #include <optional>
 
 namespace Cli {
@@ -38,7 +42,8 @@ std::optional<TPrintArgs> ParseArgs(const QString &command, const QStringList &a
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &arg = args.at(i);
         const auto value = [&](QString &target) {
-            if (i + 1 >= args.size() || target.size()) {
+            // An empty value would quietly mean "no PDF" or "no printer".
+            if (i + 1 >= args.size() || target.size() || args.at(i + 1).isEmpty()) {
                 Err(QStringLiteral("%1: %2 needs one value\n").arg(command, arg));
                 return false;
             }
@@ -84,18 +89,59 @@ std::optional<TPrintArgs> ParseArgs(const QString &command, const QStringList &a
     return a;
 }
 
-// The format by name from Formats.ini of the program's folder, or its default.
+QString FormatsFile()
+{
+    return ProgramFile(QStringLiteral("Formats.ini"));
+}
+
+// The format by name from Formats.ini of the program's folder, or its default;
+// a format whose paper cannot be printed is refused.
 TFieldFormats LoadFormat(const TPrintArgs &a)
 {
+    const QString path = FormatsFile();
     TFormatStore store;
     QString error;
-    if (!store.Open(ProgramFile(QStringLiteral("Formats.ini")), &error))
-        throw EKordavinaError(error);
-    if (!a.HasFormat)
-        return store.GetDefaultFormat();
-    if (!store.FormatExists(a.Format))
+    if (!store.Open(path, &error))
+        throw EKordavinaError(PathError(path, error));
+    if (a.HasFormat && !store.FormatExists(a.Format))
         throw EKordavinaError(QStringLiteral("Ne postoji format \"%1\"!").arg(a.Format));
-    return store.ReadFormat(a.Format);
+    const QString name = a.HasFormat ? a.Format : store.DefaultName();
+    TFieldFormats format;
+    try {
+        format = store.ReadFormat(name);
+    } catch (const EConvertError &e) {
+        throw EKordavinaError(PathError(path, e.Message()));
+    }
+    if (const QString refused = CheckFormatPrintable(name, format); !refused.isEmpty())
+        throw EKordavinaError(refused);
+    return format;
+}
+
+// The files a print job reads, which its output must not replace.
+QStringList JobInputs(const TPrintArgs &a)
+{
+    return {a.File, FormatsFile(), SettingsFile()};
+}
+
+// An output that must not be written is refused before anything is read.
+void CheckOutput(const TPrintArgs &a)
+{
+    if (a.Pdf.isEmpty())
+        return;
+    if (const QString refused = CheckOutputPath(a.Pdf, JobInputs(a)); !refused.isEmpty())
+        throw EKordavinaError(PathError(a.Pdf, refused));
+}
+
+// Runs print() on the chosen printer; a PDF is written whole or not at all.
+void Output(TZorPrinter &printer, const TPrintArgs &a, const std::function<void()> &print)
+{
+    if (a.Pdf.isEmpty())
+        print();
+    else
+        PrintToPdfFile(printer, a.Pdf, JobInputs(a), [&] {
+            print();
+            return true;
+        });
 }
 
 // Points the printer at the PDF file, the named queue, the settings' printer
@@ -121,12 +167,18 @@ void ChoosePrinter(TZorPrinter &printer, const TPrintArgs &a, const TSettings &s
         printer.SetDefaultPrinter();
 }
 
-// Reads the slip file and picks the slips to print.
+// Reads the slip file and picks the slips to print; a slip whose amount
+// cannot be printed stops the job before anything is drawn.
 QList<TUpl> LoadSlips(const TPrintArgs &a)
 {
     const TUplReadResult read = ReadUplFile(a.File);
     if (read.Status != TUplReadResult::Ok)
-        throw EKordavinaError(read.Error);
+        throw EKordavinaError(PathError(a.File, read.Error));
+    const QList<TUpl> &all = read.File->Uplatnice;
+    for (qsizetype i = 0; i < all.size(); ++i)
+        if (!a.Marked || all[i].Oznacena)
+            if (const QString refused = CheckSlipAmount(all[i], i + 1); !refused.isEmpty())
+                throw EKordavinaError(refused);
     return SlipsToPrint(*read.File, a.Marked);
 }
 
@@ -138,6 +190,8 @@ struct TPrintContext
 
     explicit TPrintContext(const TPrintArgs &a)
     {
+        if (const QString refused = CheckSettingsStore(); !refused.isEmpty())
+            throw EKordavinaError(refused);
         LoadSettings(Settings);
         ChoosePrinter(Printer, a, Settings);
         if (!a.CorrectFor.isEmpty()) {
@@ -167,12 +221,14 @@ int RunPrint(const QStringList &args)
     if (!a)
         return 2;
     try {
+        CheckOutput(*a);
         const QList<TUpl> slips = LoadSlips(*a);
         if (!SlipChecksAllowPrinting(slips, a->Strict))
             return 3;
         const TFieldFormats format = LoadFormat(*a);
         TPrintContext print(*a);
-        PrintSlips(print.Printer, slips, format, print.Amount());
+        Output(print.Printer, *a,
+               [&] { PrintSlips(print.Printer, slips, format, print.Amount()); });
     } catch (const EKordavinaError &e) {
         return Fail(e);
     }
@@ -186,12 +242,13 @@ int RunGrid(const QStringList &args)
     if (!a)
         return 2;
     try {
+        CheckOutput(*a);
         const TFieldFormats format = LoadFormat(*a);
         TPrintContext print(*a);
         // The format editor prints on the paper the printer has; here that is
         // the format's own, so that the grid covers the form it measures.
         SetPaperSize(print.Printer, format);
-        PrintGrid(print.Printer, format);
+        Output(print.Printer, *a, [&] { PrintGrid(print.Printer, format); });
     } catch (const EKordavinaError &e) {
         return Fail(e);
     }

@@ -1,7 +1,11 @@
 #include "app/Cli.h"
 
+#include "core/SafeFile.h"
 #include "core/UplFileIO.h"
 
+#include <QFileInfo>
+
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -135,20 +139,26 @@ std::optional<TUplReadResult> ReadOrComplain(const QString &path)
     case TUplReadResult::Ok:
         return r;
     case TUplReadResult::BadFormat:
-        Err(r.Error + u'\n');
-        break;
     case TUplReadResult::IoError:
-        Err(QStringLiteral("%1: %2\n").arg(path, r.Error));
+        Err(PathError(path, r.Error) + u'\n');
         break;
     }
     return std::nullopt;
+}
+
+// What standard output is, for a message about it: the file it was opened
+// on where the system tells, else a description.
+QString StandardOutputName()
+{
+    const QString target = QFileInfo(QStringLiteral("/proc/self/fd/1")).symLinkTarget();
+    return target.isEmpty() ? QStringLiteral("standardni izlaz") : target;
 }
 
 } // namespace
 
 int RunDump(const QStringList &args)
 {
-    if (args.size() != 1) {
+    if (args.size() != 1 || args[0].isEmpty()) {
         Err(UsageText());
         return 2;
     }
@@ -156,17 +166,26 @@ int RunDump(const QStringList &args)
     if (!r)
         return 1;
     const QByteArray json = FileToJson(r->Header, *r->File);
+    errno = 0;
     if (std::fwrite(json.constData(), 1, size_t(json.size()), stdout) != size_t(json.size()) ||
-        std::fflush(stdout) != 0)
+        std::fflush(stdout) != 0) {
+        const int e = errno != 0 ? errno : EIO;
+        Err(PathError(StandardOutputName(), SystemErrorText(e)) + u'\n');
         return 1;
+    }
     return 0;
 }
 
 int RunConvert(const QStringList &args)
 {
-    if (args.size() != 2) {
+    if (args.size() != 2 || args[0].isEmpty() || args[1].isEmpty()) {
         Err(UsageText());
         return 2;
+    }
+    // Refused before the input is even read: the answer cannot change.
+    if (const QString refused = CheckOutputPath(args[1], {args[0]}); !refused.isEmpty()) {
+        Err(PathError(args[1], refused) + u'\n');
+        return 1;
     }
     std::optional<TUplReadResult> r = ReadOrComplain(args[0]);
     if (!r)
@@ -175,7 +194,7 @@ int RunConvert(const QStringList &args)
     file.FileName = args[1];
     QString error;
     if (!WriteUplFile(file, &error)) {
-        Err(QStringLiteral("%1: %2\n").arg(args[1], error));
+        Err(PathError(args[1], error) + u'\n');
         return 1;
     }
     return 0;

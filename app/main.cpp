@@ -10,12 +10,15 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QSplashScreen>
 #include <QThread>
 
+#include <cstdio>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -26,11 +29,81 @@ bool HaveDisplay()
            !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
 }
 
+// An argument in the file-name encoding Qt uses for the local file system, so
+// that a path keeps its bytes; nothing (after saying so) when the bytes have
+// no such text, as a name that is not valid UTF-8 under a UTF-8 system.
+std::optional<QString> DecodeArgument(const char *arg)
+{
+    const QByteArray bytes(arg);
+    QString text = QFile::decodeName(bytes);
+    if (QFile::encodeName(text) == bytes)
+        return text;
+    const QByteArray message =
+        bytes + ": ime se ne može predstaviti u kodnoj stranici sistema (nije ispravan UTF-8); "
+                "preimenujte datoteku\n";
+    std::fwrite(message.constData(), 1, size_t(message.size()), stderr);
+    return std::nullopt;
+}
+
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+// Qt's notes about the display it could not reach: the message below says it.
+void DropPlatformMessages(QtMsgType, const QMessageLogContext &, const QString &) {}
+
+// The platforms Qt tries in turn: the desktop's, then no screen at all.
+QByteArray PlatformsWithFallback()
+{
+    return qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ? "xcb;offscreen"
+                                                          : "wayland;xcb;offscreen";
+}
+#endif
+
+// A QApplication on a real screen, or nothing after a message naming what is
+// missing: without a screen Qt aborts the process instead.
+std::unique_ptr<QApplication> WindowApplication(int &argc, char **argv, const char *what)
+{
+    const QString missing =
+        QStringLiteral("%1: nema ekrana (DISPLAY nije postavljen); potreban je grafički ekran\n")
+            .arg(QLatin1String(what));
+    if (!HaveDisplay()) {
+        Cli::Err(missing);
+        return nullptr;
+    }
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    // A display that cannot be reached falls back to no screen at all, told
+    // apart below, instead of ending in an abort.
+    const bool chosen = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+    if (!chosen)
+        qputenv("QT_QPA_PLATFORM", PlatformsWithFallback());
+    const QtMessageHandler previous =
+        qInstallMessageHandler(chosen ? nullptr : DropPlatformMessages);
+    auto app = std::make_unique<QApplication>(argc, argv);
+    qInstallMessageHandler(previous);
+    if (!chosen) {
+        qunsetenv("QT_QPA_PLATFORM"); // not handed on to programs started from here
+        if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
+            const QString display = qEnvironmentVariableIsEmpty("DISPLAY")
+                                        ? qEnvironmentVariable("WAYLAND_DISPLAY")
+                                        : qEnvironmentVariable("DISPLAY");
+            Cli::Err(QStringLiteral("%1: ekran %2 nije dostupan; potreban je grafički ekran\n")
+                         .arg(QLatin1String(what), display));
+            return nullptr;
+        }
+    }
+    return app;
+#else
+    return std::make_unique<QApplication>(argc, argv);
+#endif
+}
+
 int RunCommand(const Cli::Command &cmd, int argc, char **argv)
 {
     QStringList args;
-    for (int i = 2; i < argc; ++i)
-        args << QString::fromLocal8Bit(argv[i]);
+    for (int i = 2; i < argc; ++i) {
+        const std::optional<QString> arg = DecodeArgument(argv[i]);
+        if (!arg)
+            return 1;
+        args << *arg;
+    }
 
     std::unique_ptr<QCoreApplication> app;
     switch (cmd.needs) {
@@ -38,14 +111,23 @@ int RunCommand(const Cli::Command &cmd, int argc, char **argv)
         app = std::make_unique<QCoreApplication>(argc, argv);
         break;
     case Cli::Needs::Painter:
-        // Fonts and painting work without a screen.
+        // Fonts and painting work without a screen, and with a display that
+        // cannot be reached, which would otherwise abort.
         if (!HaveDisplay())
             qputenv("QT_QPA_PLATFORM", "offscreen");
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+        else if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", PlatformsWithFallback());
+#endif
         app = std::make_unique<QApplication>(argc, argv);
         break;
-    case Cli::Needs::Window:
-        app = std::make_unique<QApplication>(argc, argv);
+    case Cli::Needs::Window: {
+        std::unique_ptr<QApplication> window = WindowApplication(argc, argv, cmd.name);
+        if (!window)
+            return 1;
+        app = std::move(window);
         break;
+    }
     }
     QCoreApplication::setOrganizationName(QStringLiteral("Orvinel"));
     QCoreApplication::setApplicationName(QStringLiteral("Kordavina"));
@@ -68,11 +150,18 @@ int SplashMilliseconds()
 
 int RunGui(int argc, char **argv)
 {
-    QApplication app(argc, argv);
+    const std::unique_ptr<QApplication> window = WindowApplication(argc, argv, "kordavina");
+    if (!window)
+        return 1;
+    QApplication &app = *window;
     QCoreApplication::setOrganizationName(QStringLiteral("Orvinel"));
     QCoreApplication::setApplicationName(QStringLiteral("Kordavina"));
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Kordavina"));
     InstallTranslations(app);
+    if (const QString refused = CheckSettingsStore(); !refused.isEmpty()) {
+        Cli::Err(refused + u'\n');
+        return 1;
+    }
     InstallHelpKey();
     app.setWindowIcon(ProgramIcon());
     // The settings (screen millimetres with them), Formats.ini and the
@@ -116,7 +205,10 @@ int RunGui(int argc, char **argv)
 int main(int argc, char **argv)
 {
     if (argc >= 2) {
-        const QString first = QString::fromLocal8Bit(argv[1]);
+        const std::optional<QString> decoded = DecodeArgument(argv[1]);
+        if (!decoded)
+            return 1;
+        const QString &first = *decoded;
         if (first == QLatin1String("--help") || first == QLatin1String("-h")) {
             Cli::Out(Cli::UsageText());
             return 0;

@@ -23,11 +23,12 @@ QString OneLine(const QString &text)
 // Loads the file as it is on disk now, so that what others wrote stays.
 bool LoadForSave(TIniFile &ini, QString *error)
 {
-    if (ini.Load())
+    QString reason;
+    if (ini.Load(&reason))
         return true;
     // Replacing a file we could not read would lose what it holds.
     if (error)
-        *error = QStringLiteral("Unable to write to %1").arg(ini.FileName());
+        *error = UnableToWriteText(ini.FileName(), reason);
     return false;
 }
 

@@ -21,8 +21,8 @@ bool LoadCatalogue(const QString &fileName, TCatalogueKind kind, TCatalogue &cat
                    QString *error = nullptr);
 // Replaces the catalogue's section with the entries in display order, other
 // sections untouched; an empty catalogue leaves no section. The file is
-// replaced atomically: on failure error holds "Unable to write to <path>" and
-// the file is as it was.
+// replaced atomically: on failure error holds "Unable to write to <path>:
+// <reason>" and the file is as it was.
 bool SaveCatalogue(const QString &fileName, TCatalogueKind kind, const TCatalogue &catalogue,
                    QString *error = nullptr);
 

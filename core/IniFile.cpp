@@ -1,9 +1,9 @@
 #include "core/IniFile.h"
 
+#include "core/SafeFile.h"
 #include "core/Win1250.h"
 
-#include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
 
 namespace {
 
@@ -24,6 +24,11 @@ QStringView TrimBlanks(QStringView s)
     return s.mid(b, e - b);
 }
 
+QString UnableToWriteText(const QString &path, const QString &reason)
+{
+    return QStringLiteral("Unable to write to %1: %2").arg(path, reason);
+}
+
 void TIniFile::Clear()
 {
     m_preamble.clear();
@@ -34,15 +39,16 @@ void TIniFile::Clear()
 bool TIniFile::Load(QString *error)
 {
     Clear();
-    QFile f(m_fileName);
-    if (!f.exists())
+    // A missing file, but not a name in a folder that cannot be searched:
+    // that fails below with its reason.
+    const QFileInfo info(m_fileName);
+    const QFileInfo folder(info.absolutePath());
+    if (!info.exists() && !(folder.exists() && !folder.isExecutable()))
         return true;
-    if (!f.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = f.errorString();
+    const std::optional<QByteArray> bytes = ReadRegularFile(m_fileName, error);
+    if (!bytes)
         return false;
-    }
-    LoadFromBytes(f.readAll());
+    LoadFromBytes(*bytes);
     return true;
 }
 
@@ -148,11 +154,10 @@ QByteArray TIniFile::ToBytes() const
 
 bool TIniFile::Save(QString *error) const
 {
-    QSaveFile f(m_fileName);
-    const QByteArray bytes = ToBytes();
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit()) {
+    QString reason;
+    if (!WriteFileAtomically(m_fileName, ToBytes(), &reason)) {
         if (error)
-            *error = QStringLiteral("Unable to write to %1").arg(m_fileName);
+            *error = UnableToWriteText(m_fileName, reason);
         return false;
     }
     return true;

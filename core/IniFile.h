@@ -10,6 +10,10 @@
 // them around keys and values.
 QStringView TrimBlanks(QStringView s);
 
+// "Unable to write to <path>: <reason>", the message of every INI store that
+// cannot be written.
+QString UnableToWriteText(const QString &path, const QString &reason);
+
 // A profile (INI) file held in memory: Windows-1250 text, sections and keys
 // matched without regard to letter case, order of sections and keys kept,
 // blanks around keys and values dropped on reading. Lines the program never
@@ -26,12 +30,14 @@ public:
     void SetFileName(const QString &fileName) { m_fileName = fileName; }
 
     // Reads FileName(). A missing file gives an empty store and true; a file
-    // that exists but cannot be read gives false and the system's reason.
+    // that exists but cannot be read gives false and the reason (the system's,
+    // or "nije obična datoteka (...)" for a FIFO, device or folder, which is
+    // never read).
     bool Load(QString *error = nullptr);
     void LoadFromBytes(const QByteArray &bytes);
     QByteArray ToBytes() const;
-    // Replaces FileName() atomically. On failure the file on disk is untouched
-    // and error holds "Unable to write to <path>".
+    // Replaces FileName() atomically (TAtomicWriter). On failure the file on
+    // disk is untouched and error holds UnableToWriteText.
     bool Save(QString *error = nullptr) const;
 
     QStringList Sections() const;

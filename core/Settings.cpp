@@ -1,8 +1,10 @@
 #include "core/Settings.h"
 
 #include "core/Rounding.h"
+#include "core/SafeFile.h"
 
 #include <QSettings>
+#include <QStandardPaths>
 #include <QStringList>
 
 #include <cmath>
@@ -144,6 +146,21 @@ bool SaveSettings(const TSettings &settings)
     s->setValue(kInch, RoundHalfEvenInt(static_cast<long double>(InchMm()) * 10));
     s->sync();
     return s->status() == QSettings::NoError;
+}
+
+QString CheckSettingsStore()
+{
+    QString path = SettingsFile();
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+    // Where QSettings keeps the native store here.
+    if (path.isEmpty())
+        path = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+               QStringLiteral("/Orvinel/Kordavina.conf");
+#endif
+    if (path.isEmpty())
+        return QString();
+    const QString refused = CheckOutputPath(path);
+    return refused.isEmpty() ? QString() : PathError(path, refused);
 }
 
 void LoadInch()

@@ -67,6 +67,10 @@ void LoadInch();
 void SetSettingsFile(const QString &path);
 QString SettingsFile();
 std::unique_ptr<QSettings> OpenSettings();
+// "PATH: nije obična datoteka" when the settings store's file exists but is no
+// regular file (a FIFO would make QSettings wait for ever); else empty. The
+// program start and the print commands refuse to go on then.
+QString CheckSettingsStore();
 
 // Values as the store hands them back: the registry gives integers, the
 // configuration file gives text. A number (or a text holding one, blanks

@@ -1,10 +1,10 @@
 #include "core/UplFileIO.h"
 
+#include "core/SafeFile.h"
 #include "core/Win1250.h"
 
 #include <QFile>
 #include <QHashFunctions>
-#include <QSaveFile>
 #include <QtEndian>
 
 #include <algorithm>
@@ -437,11 +437,14 @@ TUplReadResult ReadUplFrom(QIODevice &device, const QString &path, qsizetype chu
 
 TUplReadResult ReadUplFile(const QString &path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+    // Only a regular file, read no further than its size at opening: a FIFO
+    // would block, /dev/zero would never end.
+    QFile f;
+    QString error;
+    if (!OpenRegularFile(f, path, &error)) {
         TUplReadResult r;
         r.Status = TUplReadResult::IoError;
-        r.Error = f.errorString();
+        r.Error = error;
         return r;
     }
     return ReadUplFrom(f, path);
@@ -506,19 +509,19 @@ bool WriteUplFile(TUplFile &file, QString *error)
 {
     // Truncating the old file first would lose it to a full disk or a crash;
     // a temporary file renamed over it keeps the old one until the new is whole.
-    QSaveFile f(file.FileName);
-    bool ok = f.open(QIODevice::WriteOnly);
-    if (ok) {
+    TAtomicWriter f(file.FileName);
+    if (f.Open()) {
         TWriter w(qsizetype(1) << 20,
-                  [&f](const char *data, qsizetype n) { return f.write(data, n) == n; });
+                  [&f](const char *data, qsizetype n) { return f.Write(data, n); });
         Serialise(file, w);
         w.Flush();
-        ok = w.Ok() && f.commit();
+        if (w.Ok())
+            f.Commit();
     }
-    if (!ok) {
+    if (f.Failed()) {
         if (error)
-            *error = f.errorString();
-        return false; // commit() has removed the temporary file
+            *error = f.ErrorText();
+        return false; // the temporary file is gone, the old file untouched
     }
     file.Snimljena = true;
     return true;

@@ -35,7 +35,9 @@ struct TUplReadResult
     QString Header; // header text as found in the file (Ok only)
 };
 
-// Reads path; the TUplFile carries FileName = path and Snimljena = true.
+// Reads path; the TUplFile carries FileName = path and Snimljena = true. Only
+// a regular file is read (OpenRegularFile), and no further than its size when
+// opened.
 TUplReadResult ReadUplFile(const QString &path);
 // The same from bytes already in memory; path becomes FileName.
 TUplReadResult ParseUplBytes(const QByteArray &bytes, const QString &path = QString());
@@ -47,7 +49,9 @@ TUplReadResult ReadUplFrom(QIODevice &device, const QString &path,
 // The file in the current layout.
 QByteArray UplFileToBytes(const TUplFile &file);
 
-// Replaces file.FileName atomically (temporary file, then rename): on failure
-// the previous file on disk stays as it was, error gets the system's reason and
-// Snimljena is left alone. On success Snimljena becomes true.
+// Replaces file.FileName atomically (temporary file, flushed to the disk, then
+// renamed; see TAtomicWriter): on failure the previous file on disk stays as
+// it was, error gets the reason (the system's, or "nije obična datoteka" for
+// a FIFO, device or directory in the way) and Snimljena is left alone. On
+// success Snimljena becomes true.
 bool WriteUplFile(TUplFile &file, QString *error = nullptr);

@@ -116,7 +116,10 @@ bool TFormatStore::Open(const QString &fileName, QString *error)
 {
     m_ini.SetFileName(fileName);
     m_modified = false;
-    m_unreadable = !m_ini.Load(error);
+    m_readError.clear();
+    m_unreadable = !m_ini.Load(&m_readError);
+    if (m_unreadable && error)
+        *error = m_readError;
     return !m_unreadable;
 }
 
@@ -193,7 +196,7 @@ bool TFormatStore::Flush(QString *error)
     if (m_unreadable) {
         // Replacing a file we could not read would lose what it holds.
         if (error)
-            *error = QStringLiteral("Unable to write to %1").arg(m_ini.FileName());
+            *error = UnableToWriteText(m_ini.FileName(), m_readError);
         return false;
     }
     if (!m_ini.Save(error))

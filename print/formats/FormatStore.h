@@ -57,12 +57,13 @@ public:
     // True after a change that Flush() has not written yet.
     bool Modified() const { return m_modified; }
     // Replaces the file atomically with the store when it was changed. On
-    // failure error holds "Unable to write to <path>", the file stays as it
-    // was and the store stays modified.
+    // failure error holds "Unable to write to <path>: <reason>", the file
+    // stays as it was and the store stays modified.
     bool Flush(QString *error = nullptr);
 
 private:
     TIniFile m_ini;
     bool m_modified = false;
     bool m_unreadable = false; // the file exists but could not be read
+    QString m_readError;       // and why
 };

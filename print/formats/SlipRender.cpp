@@ -5,6 +5,7 @@
 #include "core/Rounding.h"
 #include "core/Upl.h"
 #include "print/engine/ZorCanvas.h"
+#include "print/formats/PrintChecks.h"
 
 #include <QLocale>
 #include <QPainter>
@@ -131,6 +132,10 @@ QString TakeLine(const TZorCanvas &canvas, QString &rest, float w)
 
 QString AmountText(double amount, bool thousandSep, bool iznosJednako)
 {
+    // "nan", "inf" or three hundred digits across the slip help nobody; print
+    // jobs refuse such slips first (CheckSlipAmount).
+    if (!AmountPrintable(amount))
+        return QString();
     QString text;
     if (iznosJednako)
         text += QLatin1Char('=');

@@ -29,7 +29,8 @@ constexpr int DateBoxes = 8;
 // The amount as printed: "=" when iznosJednako, then a "-" for a negative
 // amount, then the value with exactly two decimals (rounded half away from
 // zero), in the separators of QLocale(); thousands separators only with
-// thousandSep. An amount that rounds to zero carries no sign.
+// thousandSep. An amount that rounds to zero carries no sign. An amount that
+// cannot be printed (AmountPrintable) gives an empty text.
 QString AmountText(double amount, bool thousandSep, bool iznosJednako);
 
 // A stored date "ddmmyy" as the eight-box text "dd mm yy".

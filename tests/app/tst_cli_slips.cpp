@@ -192,7 +192,7 @@ private Q_SLOTS:
              {QStringList{"dump", bad}, QStringList{"convert", bad, m_dir.filePath("o.upl")}}) {
             const Run r = Kordavina(args);
             QCOMPARE(r.code, 1);
-            QCOMPARE(r.err, QByteArray("Neispravna datoteka!\n"));
+            QCOMPARE(r.err, (bad + QStringLiteral(": Neispravna datoteka!\n")).toUtf8());
             QVERIFY(r.out.isEmpty());
         }
         QVERIFY(!QFile::exists(m_dir.filePath("o.upl")));
@@ -200,7 +200,8 @@ private Q_SLOTS:
         // Cut inside the last slip.
         const QByteArray whole = BuildFile("Kordavina 3.2", "n", SampleSlips());
         QVERIFY(WriteFile(bad, whole.left(whole.size() - 1)));
-        QCOMPARE(Kordavina({"dump", bad}).err, QByteArray("Neispravna datoteka!\n"));
+        QCOMPARE(Kordavina({"dump", bad}).err,
+                 (bad + QStringLiteral(": Neispravna datoteka!\n")).toUtf8());
 
         const QString missing = m_dir.filePath(QStringLiteral("nema.upl"));
         const Run r = Kordavina({QStringLiteral("dump"), missing});
@@ -225,6 +226,8 @@ private Q_SLOTS:
         QTest::newRow("convert one") << QStringList{"convert", "a.upl"};
         QTest::newRow("convert three") << QStringList{"convert", "a", "b", "c"};
         QTest::newRow("unknown") << QStringList{"dumb", "a.upl"};
+        QTest::newRow("dump empty name") << QStringList{"dump", ""};
+        QTest::newRow("convert empty output") << QStringList{"convert", "a.upl", ""};
     }
     void wrongUsageExitsTwo()
     {

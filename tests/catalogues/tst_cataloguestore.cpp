@@ -305,8 +305,13 @@ private Q_SLOTS:
         MakeWritable(dir.path());
         QVERIFY(!ok);
         QVERIFY(!sendersOk);
-        QCOMPARE(error, QStringLiteral("Unable to write to %1").arg(path));
-        QCOMPARE(senderError, QStringLiteral("Unable to write to %1").arg(senders));
+        // The system's reason (EACCES or EPERM, as the folder was locked).
+        QVERIFY2(error.startsWith(QStringLiteral("Unable to write to %1: ").arg(path)) &&
+                     !error.endsWith(QLatin1String("Unknown error")) &&
+                     error.size() > path.size() + 22,
+                 qPrintable(error));
+        QVERIFY2(senderError.startsWith(QStringLiteral("Unable to write to %1: ").arg(senders)),
+                 qPrintable(senderError));
         QCOMPARE(ReadAll(path), HandWrittenKordavina);
         QCOMPARE(ReadAll(senders), sendersBytes);
     }
@@ -323,7 +328,8 @@ private Q_SLOTS:
         QCOMPARE(c.Count(), 0);
         c.Add("1", "x");
         QVERIFY(!SaveCatalogue(path, TCatalogueKind::Opstine, c, &error));
-        QCOMPARE(error, QStringLiteral("Unable to write to %1").arg(path));
+        QCOMPARE(error,
+                 QStringLiteral("Unable to write to %1: nije obična datoteka (mapa)").arg(path));
         QVERIFY(QFileInfo(path).isDir());
     }
 };

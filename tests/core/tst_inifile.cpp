@@ -89,7 +89,8 @@ private Q_SLOTS:
         TIniFile bad(dir.filePath("no/such/folder/x.ini"));
         bad.WriteString("s", "k", "v");
         QVERIFY(!bad.Save(&error));
-        QCOMPARE(error, QStringLiteral("Unable to write to %1").arg(bad.FileName()));
+        QCOMPARE(error, QStringLiteral("Unable to write to %1: No such file or directory")
+                           .arg(bad.FileName()));
     }
 
     void largeSectionStaysFast()

@@ -1,7 +1,9 @@
 #include "ui/main/MainFormU.h"
 
 #include "core/Errors.h"
+#include "print/engine/ZorPdfOutput.h"
 #include "print/engine/ZorPrinters.h"
+#include "print/formats/PrintChecks.h"
 #include "print/formats/SlipPrint.h"
 #include "ui/main/ProgramData.h"
 
@@ -45,14 +47,30 @@ void TMainForm::PrintJob(bool markedOnly, int target)
     const TUplFile *file = CurrentFile();
     if (!file)
         return;
+    // What cannot be printed is said before anything is asked or drawn.
+    const TFieldFormats format = FData.Formats.GetDefaultFormat();
+    if (const QString refused = CheckFormatPrintable(FData.Formats.DefaultName(), format);
+        !refused.isEmpty())
+        throw EKordavinaError(refused);
+    const QList<TUpl> slips = SlipsToPrint(*file, markedOnly);
+    for (qsizetype i = 0; i < file->Uplatnice.size(); ++i) {
+        const TUpl &slip = file->Uplatnice[i];
+        if (markedOnly && !slip.Oznacena)
+            continue;
+        if (const QString refused = CheckSlipAmount(slip, i + 1); !refused.isEmpty())
+            throw EKordavinaError(refused);
+    }
+
     std::unique_ptr<TZorPrinter> pdfPrinter;
+    QString pdfPath;
     if (target == ToPdf) {
         const QString suggested = ShownName(file->FileName) + QStringLiteral(".pdf");
         const std::optional<QString> path = ChooseFile(TFileChoice::SavePdf, suggested);
         if (!path || path->isEmpty())
             return;
+        pdfPath = *path;
         pdfPrinter = std::make_unique<TZorPrinter>();
-        pdfPrinter->SetPdfOutput(*path);
+        pdfPrinter->SetPdfOutput(pdfPath);
     }
     TZorPrinter &printer = pdfPrinter ? *pdfPrinter : Printer();
     // Said before anything is drawn, in the words the print job uses.
@@ -60,10 +78,8 @@ void TMainForm::PrintJob(bool markedOnly, int target)
         QPrinterInfo::availablePrinterNames().isEmpty())
         throw EKordavinaError(QStringLiteral("No printer is installed."));
 
-    const QList<TUpl> slips = SlipsToPrint(*file, markedOnly);
     if (target != ToPreview && !ConfirmPrintChecks(slips))
         return;
-    const TFieldFormats format = FData.Formats.GetDefaultFormat();
     const TAmountOptions amount{FData.Settings.ThousandSep, FData.Settings.IznosJednako};
     SetPaperSize(printer, format);
 
@@ -95,30 +111,40 @@ void TMainForm::PrintJob(bool markedOnly, int target)
             }
             return !progress->wasCanceled();
         });
-    try {
-        BeginSlipJob(printer, slips, format, amount);
-        if (target == ToPreview) {
-            printer.Preview();
-            return;
-        }
-        if (progress) {
-            // A job cannot be withdrawn once its pages are going out (to the
-            // spooler or into the file): the whole job is drawn first, so that
-            // "Odustani" sends nothing.
-            if (!printer.DrawWholeJob()) {
-                printer.AbortDoc();
-                return;
+    // Returns false when the user cancelled.
+    const auto run = [&]() {
+        try {
+            BeginSlipJob(printer, slips, format, amount);
+            if (target == ToPreview) {
+                printer.Preview();
+                return true;
             }
-            printer.SetProgress({});
-            progress->setLabelText(QStringLiteral("Slanje na štampač..."));
-            progress->setCancelButton(nullptr);
-            QCoreApplication::processEvents();
+            if (progress) {
+                // A job cannot be withdrawn once its pages are going out (to
+                // the spooler or into the file): the whole job is drawn first,
+                // so that "Odustani" sends nothing.
+                if (!printer.DrawWholeJob()) {
+                    printer.AbortDoc();
+                    return false;
+                }
+                printer.SetProgress({});
+                progress->setLabelText(QStringLiteral("Slanje na štampač..."));
+                progress->setCancelButton(nullptr);
+                QCoreApplication::processEvents();
+            }
+            printer.EndDoc(false);
+            return true;
+        } catch (...) {
+            printer.AbortDoc();
+            throw;
         }
-        printer.EndDoc(false);
-    } catch (...) {
-        printer.AbortDoc();
-        throw;
-    }
+    };
+    if (target == ToPdf)
+        // Whole or not at all: an earlier file of that name stays until the
+        // new one is complete, and the slip file itself is never overwritten.
+        PrintToPdfFile(printer, pdfPath, {file->FileName}, run);
+    else
+        run();
 }
 
 void TMainForm::FilePrintAExecute()

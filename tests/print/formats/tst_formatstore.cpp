@@ -317,7 +317,11 @@ private Q_SLOTS:
         const bool ok = store.Flush(&error);
         MakeWritable(dir.path());
         QVERIFY(!ok);
-        QCOMPARE(error, QStringLiteral("Unable to write to %1").arg(path));
+        // The system's reason (EACCES or EPERM, as the folder was locked).
+        QVERIFY2(error.startsWith(QStringLiteral("Unable to write to %1: ").arg(path)) &&
+                     !error.endsWith(QLatin1String("Unknown error")) &&
+                     error.size() > path.size() + 22,
+                 qPrintable(error));
         QCOMPARE(ReadAll(path), original);
         QVERIFY(store.Modified());
         // Once the folder takes files again the change is still there to write.
@@ -338,7 +342,8 @@ private Q_SLOTS:
         QVERIFY(store.FormatNames().isEmpty());
         store.SetDefaultName("X");
         QVERIFY(!store.Flush(&error));
-        QCOMPARE(error, QStringLiteral("Unable to write to %1").arg(path));
+        QCOMPARE(error,
+                 QStringLiteral("Unable to write to %1: nije obična datoteka (mapa)").arg(path));
         QVERIFY(QFileInfo(path).isDir());
     }
 };

@@ -34,6 +34,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <limits>
 #include <memory>
 
 namespace {
@@ -791,10 +792,16 @@ void TestMainForm::printsToPdfAndCancels()
     QVERIFY(w->CurrentFile()->Snimljena); // printing changes nothing
     QCOMPARE(suggestions, QStringList{QStringLiteral("pr.pdf")});
 
-    // A big job shows its progress; "Odustani" leaves no output.
+    // A big job shows its progress; "Odustani" leaves an earlier file of
+    // that name as it was.
     TUplFile big = MakeFile(Path(QStringLiteral("big.upl")), 400, {0});
     w->AddOpenFile(big);
     pdf = Path(QStringLiteral("big.pdf"));
+    {
+        QFile old(pdf);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("earlier");
+    }
     bool seen = false;
     auto *timer = new QTimer(w.get());
     connect(timer, &QTimer::timeout, w.get(), [&] {
@@ -807,8 +814,25 @@ void TestMainForm::printsToPdfAndCancels()
     w->FilePdfA->trigger();
     timer->stop();
     QVERIFY(seen);
-    QVERIFY(!QFile::exists(pdf));
+    {
+        QFile old(pdf);
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("earlier"));
+    }
+    QCOMPARE(QDir(Path(QString())).entryList({QStringLiteral("*.pdf*")}, QDir::Files),
+             QStringList{QStringLiteral("big.pdf")}); // no temporary file left
     QVERIFY(m_errors.isEmpty());
+
+    // An amount that is not a number is refused by name; nothing is written.
+    w->CurrentFile()->Uplatnice[0].Iznos = std::numeric_limits<double>::quiet_NaN();
+    w->CurrentFile()->Uplatnice[0].Opis = QStringLiteral("Pokvarena");
+    pdf = Path(QStringLiteral("nan.pdf"));
+    w->FilePdfA->trigger();
+    QCOMPARE(m_errors.size(), 1);
+    QVERIFY2(m_errors.first().contains(QStringLiteral("Uplatnica 'Pokvarena': iznos nije broj")),
+             qPrintable(m_errors.first()));
+    QVERIFY(!QFile::exists(pdf));
+    m_errors.clear();
 }
 
 void TestMainForm::helpContexts()

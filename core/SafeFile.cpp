@@ -1,0 +1,462 @@
+#include "core/SafeFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#else
+#include <QTemporaryFile>
+#endif
+
+namespace {
+
+std::atomic<int> g_injectedErrno{0};
+std::atomic<qint64> g_injectedAfter{0};
+
+// The injected failure for a file that would reach size bytes, or 0.
+int InjectedFailure(qint64 size)
+{
+    const int e = g_injectedErrno.load();
+    return e != 0 && size > g_injectedAfter.load() ? e : 0;
+}
+
+// Qt's text for a failed operation, unless it is the empty or generic one
+// QSaveFile leaves after a failed commit; then the errno seen at the failure.
+QString QtOrSystemText(const QFileDevice &file, int savedErrno)
+{
+    const QString qt = file.errorString();
+    if (!qt.isEmpty() && qt != QLatin1String("Unknown error"))
+        return qt;
+    return savedErrno != 0 ? SystemErrorText(savedErrno) : QStringLiteral("zapis nije uspio");
+}
+
+#ifdef Q_OS_UNIX
+QString NotRegularReason(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return NotRegularFileText() + QStringLiteral(" (mapa)");
+    if (S_ISFIFO(mode))
+        return NotRegularFileText() + QStringLiteral(" (imenovana cijev)");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return NotRegularFileText() + QStringLiteral(" (uređaj)");
+    if (S_ISSOCK(mode))
+        return NotRegularFileText() + QStringLiteral(" (utičnica)");
+    return NotRegularFileText();
+}
+
+bool SameFile(const struct stat &a, const struct stat &b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Flushes a file that is not open here to the disk.
+int SyncPath(const QByteArray &name)
+{
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    const int e = ::fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    return e;
+}
+#endif
+
+} // namespace
+
+QString SystemErrorText(int errnum)
+{
+    return QString::fromLocal8Bit(std::strerror(errnum));
+}
+
+QString PathError(const QString &path, const QString &reason)
+{
+    return QStringLiteral("%1: %2").arg(path, reason);
+}
+
+QString NotRegularFileText()
+{
+    return QStringLiteral("nije obična datoteka");
+}
+
+bool OpenRegularFile(QFile &file, const QString &path, QString *error)
+{
+    auto fail = [error](const QString &reason) {
+        if (error)
+            *error = reason;
+        return false;
+    };
+    file.setFileName(path);
+#ifdef Q_OS_UNIX
+    const QByteArray name = QFile::encodeName(path);
+    // Looked at before opening: opening a device can have effects of its own,
+    // and opening a FIFO for reading waits for a writer.
+    struct stat before;
+    if (path.isEmpty() || ::stat(name.constData(), &before) != 0)
+        return fail(SystemErrorText(path.isEmpty() ? ENOENT : errno));
+    if (!S_ISREG(before.st_mode))
+        return fail(NotRegularReason(before.st_mode));
+    // Non-blocking, in case the name is swapped for a FIFO meanwhile.
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return fail(SystemErrorText(errno));
+    struct stat now;
+    if (::fstat(fd, &now) != 0) {
+        const int e = errno;
+        ::close(fd);
+        return fail(SystemErrorText(e));
+    }
+    if (!S_ISREG(now.st_mode)) {
+        ::close(fd);
+        return fail(NotRegularReason(now.st_mode));
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return fail(file.errorString());
+    }
+    return true;
+#else
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return fail(NotRegularFileText());
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return fail(file.errorString());
+    return true;
+#endif
+}
+
+std::optional<QByteArray> ReadRegularFile(const QString &path, QString *error, qint64 maxBytes)
+{
+    QFile file;
+    if (!OpenRegularFile(file, path, error))
+        return std::nullopt;
+    const qint64 size = file.size();
+    if (size > maxBytes) {
+        if (error)
+            *error = QStringLiteral("datoteka je prevelika (%1 bajtova)").arg(size);
+        return std::nullopt;
+    }
+    QByteArray bytes(size, Qt::Uninitialized);
+    qint64 got = 0;
+    while (got < size) {
+        const qint64 r = file.read(bytes.data() + got, size - got);
+        if (r < 0) {
+            if (error)
+                *error = file.errorString();
+            return std::nullopt;
+        }
+        if (r == 0)
+            break; // the file became shorter: what is there is what it holds
+        got += r;
+    }
+    bytes.truncate(got);
+    return bytes;
+}
+
+QString CheckOutputPath(const QString &path, const QStringList &inputs)
+{
+#ifdef Q_OS_UNIX
+    struct stat out;
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &out) != 0)
+        return QString(); // nothing there yet (or unreachable: the write will say why)
+    if (!S_ISREG(out.st_mode))
+        return NotRegularFileText();
+    for (const QString &input : inputs) {
+        struct stat in;
+        if (!input.isEmpty() && ::stat(QFile::encodeName(input).constData(), &in) == 0 &&
+            SameFile(in, out))
+            return QStringLiteral("to je ulazna datoteka %1; izlaz mora biti druga datoteka")
+                .arg(input);
+    }
+    return QString();
+#else
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QString();
+    if (!info.isFile())
+        return NotRegularFileText();
+    const QString canonical = info.canonicalFilePath();
+    for (const QString &input : inputs)
+        if (!input.isEmpty() && QFileInfo(input).canonicalFilePath() == canonical)
+            return QStringLiteral("to je ulazna datoteka %1; izlaz mora biti druga datoteka")
+                .arg(input);
+    return QString();
+#endif
+}
+
+// --- TAtomicWriter ---------------------------------------------------------
+
+TAtomicWriter::~TAtomicWriter()
+{
+    Cancel();
+}
+
+bool TAtomicWriter::Fail(const QString &reason)
+{
+    if (!m_failed) {
+        m_failed = true;
+        m_error = reason;
+    }
+    Cancel();
+    return false;
+}
+
+bool TAtomicWriter::Open(const QStringList &inputs)
+{
+    if (m_failed || m_open)
+        return !m_failed;
+    const QString refused = CheckOutputPath(m_file.fileName(), inputs);
+    if (!refused.isEmpty())
+        return Fail(refused);
+    // Unbuffered: a buffered QSaveFile writes its last bytes inside commit(),
+    // and Qt 6.4 renames the short file over the target even when that final
+    // write fails (a full disk). Unbuffered, every failure shows at write().
+    errno = 0;
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return Fail(QtOrSystemText(m_file, errno));
+    m_open = true;
+    return true;
+}
+
+bool TAtomicWriter::Write(const char *data, qsizetype size)
+{
+    if (m_failed || !m_open)
+        return m_failed ? false : Fail(QStringLiteral("datoteka nije otvorena"));
+    if (const int e = InjectedFailure(m_written + size))
+        return Fail(SystemErrorText(e));
+    errno = 0;
+    const qint64 w = m_file.write(data, size);
+    if (w != size) {
+        const int e = errno;
+        return Fail(QtOrSystemText(m_file, e != 0 ? e : EIO));
+    }
+    m_written += size;
+    return true;
+}
+
+bool TAtomicWriter::Commit()
+{
+    if (m_failed || !m_open)
+        return m_failed ? false : Fail(QStringLiteral("datoteka nije otvorena"));
+#ifdef Q_OS_UNIX
+    // commit() syncs too but ignores the answer; a disk that cannot take the
+    // data must stop the rename.
+    const int fd = m_file.handle();
+    if (fd >= 0 && ::fsync(fd) != 0 && errno != EINVAL && errno != EROFS)
+        return Fail(SystemErrorText(errno));
+#endif
+    errno = 0;
+    if (!m_file.commit()) {
+        const int e = errno;
+        m_open = false;
+        return Fail(QtOrSystemText(m_file, e));
+    }
+    m_open = false;
+    return true;
+}
+
+void TAtomicWriter::Cancel()
+{
+    if (!m_open)
+        return;
+    m_open = false;
+    m_file.cancelWriting();
+    m_file.commit(); // after cancelWriting this only removes the temporary file
+}
+
+bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *error,
+                         const QStringList &inputs)
+{
+    TAtomicWriter w(path);
+    if (w.Open(inputs) && w.Write(bytes) && w.Commit())
+        return true;
+    if (error)
+        *error = w.ErrorText();
+    return false;
+}
+
+// --- TTemporaryOutput --------------------------------------------------------
+
+TTemporaryOutput::~TTemporaryOutput()
+{
+    Cancel();
+}
+
+bool TTemporaryOutput::Fail(const QString &reason)
+{
+    m_error = reason;
+    Cancel();
+    return false;
+}
+
+void TTemporaryOutput::Cancel()
+{
+    if (!m_temp.isEmpty())
+        QFile::remove(m_temp);
+    m_temp.clear();
+}
+
+bool TTemporaryOutput::Begin(const QString &target, const QStringList &inputs)
+{
+    Cancel();
+    m_error.clear();
+    // Written through a link to its file, as QSaveFile does.
+    QFileInfo info(target);
+    for (int hops = 0; hops < 40 && info.isSymLink(); ++hops)
+        info.setFile(info.symLinkTarget());
+    m_target = info.isSymLink() ? target : info.filePath();
+    if (target.isEmpty())
+        return Fail(SystemErrorText(ENOENT));
+    const QString refused = CheckOutputPath(target, inputs);
+    if (!refused.isEmpty())
+        return Fail(refused);
+
+    const QString base = QFileInfo(m_target).absolutePath() + QLatin1Char('/') +
+                         QFileInfo(m_target).fileName() + QLatin1Char('.');
+#ifdef Q_OS_UNIX
+    // 0666 through the umask, as a new file; an existing target's mode is
+    // given to it at the rename (a read-only mode now would stop the writer).
+    struct stat existing;
+    m_mode = -1;
+    if (::stat(QFile::encodeName(m_target).constData(), &existing) == 0) {
+        if (::access(QFile::encodeName(m_target).constData(), W_OK) != 0)
+            return Fail(SystemErrorText(errno)); // as QSaveFile refuses it
+        m_mode = int(existing.st_mode & 07777);
+    }
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString name = base + QString::number(QRandomGenerator::global()->generate(), 36) +
+                             QLatin1String(".tmp");
+        const QByteArray encoded = QFile::encodeName(name);
+        const int fd = ::open(encoded.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            return Fail(SystemErrorText(errno));
+        }
+        ::close(fd);
+        m_temp = name;
+        return true;
+    }
+    return Fail(SystemErrorText(EEXIST));
+#else
+    QTemporaryFile tmp(base + QLatin1String("XXXXXX.tmp"));
+    tmp.setAutoRemove(false);
+    if (!tmp.open())
+        return Fail(tmp.errorString());
+    if (QFile::exists(m_target))
+        tmp.setPermissions(QFile::permissions(m_target));
+    m_temp = tmp.fileName();
+    return true;
+#endif
+}
+
+QString TTemporaryOutput::DiskReason(const QString &fallback) const
+{
+#ifdef Q_OS_UNIX
+    // The writer lost data without saying why. Ask the same disk to take a
+    // little more: a full disk, a quota or an I/O error answers now.
+    if (!m_temp.isEmpty()) {
+        const int fd =
+            ::open(QFile::encodeName(m_temp).constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
+        if (fd >= 0) {
+            static const char zeros[64 * 1024] = {};
+            int e = 0;
+            errno = 0;
+            if (::write(fd, zeros, sizeof zeros) != qint64(sizeof zeros) || ::fsync(fd) != 0)
+                e = errno != 0 ? errno : EIO;
+            ::close(fd);
+            if (e != 0)
+                return SystemErrorText(e);
+        }
+    }
+#endif
+    return fallback;
+}
+
+bool TTemporaryOutput::Commit(const std::function<QString(const QString &)> &verify)
+{
+    if (m_temp.isEmpty())
+        return Fail(m_error.isEmpty() ? QStringLiteral("datoteka nije otvorena") : m_error);
+    const QByteArray temp = QFile::encodeName(m_temp);
+    if (const int e = InjectedFailure(QFileInfo(m_temp).size()))
+        return Fail(SystemErrorText(e));
+    const QString reason = verify ? verify(m_temp) : QString();
+    if (!reason.isEmpty())
+        return Fail(DiskReason(reason));
+#ifdef Q_OS_UNIX
+    if (m_mode >= 0 && ::chmod(temp.constData(), mode_t(m_mode)) != 0)
+        return Fail(SystemErrorText(errno));
+    if (const int e = SyncPath(temp); e != 0 && e != EINVAL)
+        return Fail(SystemErrorText(e));
+    if (::rename(temp.constData(), QFile::encodeName(m_target).constData()) != 0)
+        return Fail(SystemErrorText(errno));
+    // The rename itself survives a crash once the folder is on the disk too.
+    SyncPath(QFile::encodeName(QFileInfo(m_target).absolutePath()));
+#else
+    Q_UNUSED(temp);
+    QFile::remove(m_target);
+    if (!QFile::rename(m_temp, m_target))
+        return Fail(QStringLiteral("datoteka nije zamijenjena"));
+#endif
+    m_temp.clear();
+    return true;
+}
+
+// --- PDF ------------------------------------------------------------------------
+
+QString CheckPdfComplete(const QString &path)
+{
+    const QString broken = QStringLiteral("PDF nije zapisan do kraja");
+    QFile file;
+    QString error;
+    if (!OpenRegularFile(file, path, &error))
+        return error;
+    const qint64 size = file.size();
+    const qint64 tailSize = qMin<qint64>(size, 2048);
+    if (!file.seek(size - tailSize))
+        return broken;
+    QByteArray tail = file.read(tailSize);
+    while (!tail.isEmpty() && (tail.endsWith('\n') || tail.endsWith('\r') || tail.endsWith(' ')))
+        tail.chop(1);
+    if (!tail.endsWith("%%EOF"))
+        return broken;
+    const qsizetype at = tail.lastIndexOf("startxref");
+    if (at < 0)
+        return broken;
+    const QByteArray number = tail.mid(at + 9, tail.size() - 5 - at - 9).trimmed();
+    bool ok = false;
+    const qint64 offset = number.toLongLong(&ok);
+    if (!ok || offset <= 0 || offset >= size)
+        return broken;
+    if (!file.seek(offset))
+        return broken;
+    const QByteArray head = file.read(32);
+    if (head.startsWith("xref"))
+        return QString();
+    // A cross-reference stream: "12 0 obj".
+    qsizetype i = 0;
+    auto digits = [&]() {
+        const qsizetype from = i;
+        while (i < head.size() && head[i] >= '0' && head[i] <= '9')
+            ++i;
+        return i > from;
+    };
+    if (digits() && i < head.size() && head[i++] == ' ' && digits() &&
+        head.mid(i).startsWith(" obj"))
+        return QString();
+    return broken;
+}
+
+void InjectWriteFailure(int errnum, qint64 afterBytes)
+{
+    g_injectedAfter = afterBytes;
+    g_injectedErrno = errnum;
+}

@@ -1,0 +1,438 @@
+// The command line as a hostile user drives it: full disks, special files,
+// outputs that are inputs, absurd formats and amounts, no screen, names that
+// are not UTF-8. Every run ends with exit 0 and the right output, or exit 1
+// with a message naming the file, and no earlier file changed.
+
+#include "FullDisk.h"
+
+#include "core/SafeFile.h"
+#include "core/UplFileIO.h"
+#include "core/Win1250.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+#include <limits>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+struct TRun
+{
+    int Exit = -1; // -1: crashed or timed out
+    QString Out;
+    QString Err;
+    QByteArray RawErr;
+};
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+bool WriteAll(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+bool IsFifo(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    struct stat st;
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISFIFO(st.st_mode);
+#else
+    Q_UNUSED(path);
+    return false;
+#endif
+}
+
+} // namespace
+
+class TestCliSafety : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    QString Path(const QString &name) const { return m_dir.filePath(name); }
+
+    // Runs the program on the test's folder; a run that hangs is killed
+    // after timeoutMs and counts as a failure. env adds or replaces variables
+    // ("NAME=value"), or removes them ("-NAME").
+    TRun Kordavina(const QStringList &args, const QStringList &env = {},
+                   const QString &stdoutFile = QString(), int timeoutMs = 30000)
+    {
+        QProcess p;
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.insert("KORDAVINA_HOME", Path("home"));
+        e.insert("KORDAVINA_SETTINGS", Path("settings.ini"));
+        e.insert("LC_ALL", "C.UTF-8");
+        e.insert("QT_QPA_PLATFORM", "offscreen");
+        for (const QString &kv : env) {
+            if (kv.startsWith(u'-'))
+                e.remove(kv.mid(1));
+            else
+                e.insert(kv.section('=', 0, 0), kv.section('=', 1));
+        }
+        p.setProcessEnvironment(e);
+        p.setWorkingDirectory(m_dir.path());
+        if (!stdoutFile.isEmpty())
+            p.setStandardOutputFile(stdoutFile);
+        p.start(QStringLiteral(KORDAVINA_EXE), args);
+        TRun r;
+        if (!p.waitForFinished(timeoutMs)) {
+            p.kill();
+            p.waitForFinished();
+            r.Err = QStringLiteral("timed out");
+            return r;
+        }
+        r.Exit = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        r.Out = QString::fromUtf8(p.readAllStandardOutput());
+        r.RawErr = p.readAllStandardError();
+        r.Err = QString::fromUtf8(r.RawErr);
+        return r;
+    }
+
+    // Exit 1, nothing on standard output, one line "path: reason" (Qt's own
+    // notes about the run-time folder aside).
+    void ExpectRefused(const TRun &r, const QString &path, const QString &reason)
+    {
+        QVERIFY2(r.Exit == 1, qPrintable(QStringLiteral("exit %1: %2").arg(r.Exit).arg(r.Err)));
+        QVERIFY2(r.Out.isEmpty(), qPrintable(r.Out));
+        const QString expected = PathError(path, reason) + u'\n';
+        QVERIFY2(r.Err.endsWith(expected),
+                 qPrintable(QStringLiteral("got: %1\nwanted: %2").arg(r.Err, expected)));
+        QVERIFY(!r.Err.contains(QLatin1String("Unknown error")));
+    }
+
+    void WriteSlips(const QString &path, const QList<TUpl> &slips)
+    {
+        TUplFile f;
+        f.FileName = path;
+        for (const TUpl &u : slips)
+            f.AddSlip(u);
+        QString error;
+        QVERIFY2(WriteUplFile(f, &error), qPrintable(error));
+    }
+
+    static TUpl Slip(const QString &opis, double iznos, bool marked = true)
+    {
+        TUpl u;
+        u.Opis = opis;
+        u.Posiljalac = QStringLiteral("Ivan Ivić, Zmaja od Bosne 12, Sarajevo");
+        u.Primalac = QStringLiteral("Elektroprivreda BiH");
+        u.Iznos = iznos;
+        u.Oznacena = marked;
+        return u;
+    }
+
+    void WriteFormats(const QString &width, const QString &height)
+    {
+        QVERIFY(WriteAll(Path("home/Formats.ini"),
+                         Win1250::Encode(QStringLiteral("[]\r\nDefault=Široka\r\n\r\n[Široka]\r\n"
+                                                        "Width=%1\r\nHeight=%2\r\n")
+                                             .arg(width, height))));
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QVERIFY(QDir().mkpath(Path("home")));
+        WriteSlips(Path("a.upl"), {Slip("Struja", 12.5)});
+        QList<TUpl> many;
+        for (int i = 0; i < 150; ++i)
+            many << Slip(QStringLiteral("Uplatnica %1").arg(i), i + 0.5);
+        WriteSlips(Path("many.upl"), many);
+    }
+    void init() { WriteFormats("176", "100"); }
+
+    void fullDiskKeepsEarlierFiles()
+    {
+        TFullDisk disk;
+        if (!disk.Valid())
+            QSKIP("cannot mount a small tmpfs here (needs root)");
+        const QString upl = disk.Path("c.upl");
+        const QString pdf = disk.Path("o.pdf");
+        QVERIFY(WriteAll(upl, "earlier slips"));
+        QVERIFY(WriteAll(pdf, "earlier pdf"));
+        const QString full = SystemErrorText(ENOSPC);
+
+        QVERIFY(disk.Fill());
+        ExpectRefused(Kordavina({"convert", Path("a.upl"), upl}), upl, full);
+        ExpectRefused(Kordavina({"print", Path("a.upl"), "--pdf", pdf}), pdf, full);
+        ExpectRefused(Kordavina({"grid", "--pdf", pdf}), pdf, full);
+        // A large job that fills the disk part way through its PDF.
+        disk.Free();
+        QVERIFY(disk.Fill(20000));
+        ExpectRefused(Kordavina({"print", Path("many.upl"), "--pdf", pdf}), pdf, full);
+        QCOMPARE(ReadAll(upl), QByteArray("earlier slips"));
+        QCOMPARE(ReadAll(pdf), QByteArray("earlier pdf"));
+        QCOMPARE(disk.Entries(), (QStringList{"c.upl", "o.pdf"}));
+
+        // With room again the same commands replace the files whole.
+        disk.Free();
+        QCOMPARE(Kordavina({"convert", Path("a.upl"), upl}).Exit, 0);
+        QCOMPARE(ReadAll(upl), ReadAll(Path("a.upl")));
+        const TRun r = Kordavina({"print", Path("many.upl"), "--pdf", pdf});
+        QVERIFY2(r.Exit == 0, qPrintable(r.Err));
+        QCOMPARE(CheckPdfComplete(pdf), QString());
+        QCOMPARE(disk.Entries(), (QStringList{"c.upl", "o.pdf"}));
+    }
+
+    void outputThatIsAnInputIsRefused()
+    {
+        const QString a = Path("a.upl");
+        const QByteArray before = ReadAll(a);
+        const QString link = Path("link.upl");
+        QVERIFY(QFile::link(a, link));
+        const QString formats = Path("home/Formats.ini");
+        const QByteArray formatsBefore = ReadAll(formats);
+        const QString isInput =
+            QStringLiteral("to je ulazna datoteka %1; izlaz mora biti druga datoteka");
+
+        ExpectRefused(Kordavina({"print", a, "--pdf", a}), a, isInput.arg(a));
+        ExpectRefused(Kordavina({"print", a, "--pdf", link}), link, isInput.arg(a));
+        ExpectRefused(Kordavina({"convert", a, link}), link, isInput.arg(a));
+        ExpectRefused(Kordavina({"convert", a, a}), a, isInput.arg(a));
+        ExpectRefused(Kordavina({"print", a, "--pdf", formats}), formats, isInput.arg(formats));
+        ExpectRefused(Kordavina({"grid", "--pdf", formats}), formats, isInput.arg(formats));
+        QCOMPARE(ReadAll(a), before);
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(ReadAll(formats), formatsBefore);
+    }
+
+    void specialFilesAreNotReplaced()
+    {
+#ifndef Q_OS_UNIX
+        QSKIP("FIFOs and device files are Unix ones");
+#else
+        const QString fifo = Path("out.fifo");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QStringList targets = {fifo, Path("folder")};
+        QVERIFY(QDir().mkdir(targets.last()));
+        // A full device of our own, so that a fault cannot replace the system's.
+        const QString device = Path("full");
+        if (::mknod(QFile::encodeName(device).constData(), S_IFCHR | 0666, makedev(1, 7)) == 0)
+            targets << device;
+        for (const QString &t : targets) {
+            ExpectRefused(Kordavina({"convert", Path("a.upl"), t}), t, NotRegularFileText());
+            ExpectRefused(Kordavina({"print", Path("a.upl"), "--pdf", t}), t, NotRegularFileText());
+            ExpectRefused(Kordavina({"grid", "--pdf", t}), t, NotRegularFileText());
+        }
+        QVERIFY(IsFifo(fifo));
+        QVERIFY(QFileInfo(Path("folder")).isDir());
+        if (targets.size() == 3) {
+            struct stat st;
+            QVERIFY(::stat(QFile::encodeName(device).constData(), &st) == 0 && S_ISCHR(st.st_mode));
+        }
+#endif
+    }
+
+    void specialInputsAreRefusedPromptly()
+    {
+#ifndef Q_OS_UNIX
+        QSKIP("FIFOs and device files are Unix ones");
+#else
+        const QString fifo = Path("in.fifo");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        const QString pipe = QStringLiteral("nije obična datoteka (imenovana cijev)");
+        const QString device = QStringLiteral("nije obična datoteka (uređaj)");
+        const QString folder = QStringLiteral("nije obična datoteka (mapa)");
+        ExpectRefused(Kordavina({"dump", fifo}, {}, {}, 10000), fifo, pipe);
+        ExpectRefused(Kordavina({"print", fifo, "--pdf", Path("x.pdf")}, {}, {}, 10000), fifo,
+                      pipe);
+        ExpectRefused(Kordavina({"preview", fifo}, {}, {}, 10000), fifo, pipe);
+        ExpectRefused(Kordavina({"dump", m_dir.path()}), m_dir.path(), folder);
+        ExpectRefused(Kordavina({"preview", m_dir.path()}), m_dir.path(), folder);
+        // Endless devices, under a memory limit that reading them whole would hit.
+        for (const char *dev : {"/dev/zero", "/dev/urandom"}) {
+            QProcess sh;
+            sh.setWorkingDirectory(m_dir.path());
+            sh.start(
+                QStringLiteral("/bin/sh"),
+                {"-c",
+                 QStringLiteral("ulimit -v 4000000; exec \"$0\" dump %1").arg(QLatin1String(dev)),
+                 QStringLiteral(KORDAVINA_EXE)});
+            QVERIFY(sh.waitForFinished(10000));
+            QCOMPARE(sh.exitCode(), 1);
+            QCOMPARE(QString::fromUtf8(sh.readAllStandardError()),
+                     PathError(QLatin1String(dev), device) + u'\n');
+        }
+        // Formats.ini as a FIFO or a folder: named, not waited on.
+        const QString formats = Path("home/Formats.ini");
+        QVERIFY(QFile::remove(formats));
+        QCOMPARE(::mkfifo(QFile::encodeName(formats).constData(), 0600), 0);
+        ExpectRefused(Kordavina({"print", Path("a.upl"), "--pdf", Path("x.pdf")}, {}, {}, 10000),
+                      formats, pipe);
+        ExpectRefused(Kordavina({"grid", "--pdf", Path("x.pdf")}, {}, {}, 10000), formats, pipe);
+        QVERIFY(QFile::remove(formats));
+        QVERIFY(QDir().mkdir(formats));
+        ExpectRefused(Kordavina({"grid", "--pdf", Path("x.pdf")}), formats, folder);
+        QVERIFY(QDir().rmdir(formats));
+        // The settings store too: QSettings would wait on a FIFO for ever.
+        const QStringList settings = {QStringLiteral("KORDAVINA_SETTINGS=") + fifo};
+        ExpectRefused(Kordavina({"grid", "--pdf", Path("x.pdf")}, settings, {}, 10000), fifo,
+                      NotRegularFileText());
+        ExpectRefused(Kordavina({Path("a.upl")}, settings, {}, 10000), fifo, NotRegularFileText());
+        QVERIFY(!QFile::exists(Path("x.pdf")));
+#endif
+    }
+
+    void emptyOutputNameIsWrongUsage()
+    {
+        // Not "no PDF, so the default printer".
+        for (const QStringList &args :
+             {QStringList{"print", Path("a.upl"), "--pdf", ""}, QStringList{"grid", "--pdf", ""}}) {
+            const TRun r = Kordavina(args, {"CUPS_SERVER=127.0.0.1:9"});
+            QCOMPARE(r.Exit, 2);
+            QVERIFY2(r.Err.contains(QLatin1String("--pdf needs one value")), qPrintable(r.Err));
+        }
+    }
+
+    void failedStandardOutputIsReported()
+    {
+        if (!QFile::exists("/dev/full"))
+            QSKIP("no /dev/full");
+        const TRun r = Kordavina({"dump", Path("a.upl")}, {}, QStringLiteral("/dev/full"));
+        QCOMPARE(r.Exit, 1);
+        QCOMPARE(r.Err, PathError("/dev/full", SystemErrorText(ENOSPC)) + u'\n');
+    }
+
+    void unprintableFormatsAreRefused_data()
+    {
+        QTest::addColumn<QString>("width");
+        QTest::addColumn<QString>("height");
+        QTest::addColumn<QString>("message");
+        const QString w = QStringLiteral("Format 'Široka': širina %1 mm nije moguća");
+        const QString h = QStringLiteral("Format 'Široka': visina %1 mm nije moguća");
+        QTest::newRow("-176") << "-176"
+                              << "100" << w.arg("-176");
+        QTest::newRow("0") << "0"
+                           << "100" << w.arg("0");
+        QTest::newRow("0.1") << "0.1"
+                             << "100" << w.arg("0.1");
+        QTest::newRow("1e308") << "1e308"
+                               << "100" << w.arg("1e+308");
+        QTest::newRow("1e6") << "1e6"
+                             << "100" << w.arg("1000000");
+        QTest::newRow("height -176") << "176"
+                                     << "-176" << h.arg("-176");
+        QTest::newRow("height 1e308") << "176"
+                                      << "1e308" << h.arg("1e+308");
+    }
+    void unprintableFormatsAreRefused()
+    {
+        QFETCH(QString, width);
+        QFETCH(QString, height);
+        QFETCH(QString, message);
+        WriteFormats(width, height);
+        const QString pdf = Path("f.pdf");
+        QVERIFY(WriteAll(pdf, "earlier"));
+        for (const QStringList &args : {QStringList{"print", Path("a.upl"), "--pdf", pdf},
+                                        QStringList{"grid", "--pdf", pdf}}) {
+            const TRun r = Kordavina(args);
+            QCOMPARE(r.Exit, 1);
+            QVERIFY2(r.Err.contains(message + QStringLiteral(" (dozvoljeno od 10 do 1000 mm)\n")),
+                     qPrintable(r.Err));
+        }
+        QCOMPARE(ReadAll(pdf), QByteArray("earlier"));
+    }
+
+    void unprintableAmountsAreRefused()
+    {
+        const double inf = std::numeric_limits<double>::infinity();
+        const QString notANumber = QStringLiteral("Uplatnica 'Loša': iznos nije broj\n");
+        const struct
+        {
+            double amount;
+            QString message;
+        } cases[] = {
+            {std::nan(""), notANumber},
+            {inf, notANumber},
+            {-inf, notANumber},
+            {1e300, QStringLiteral("Uplatnica 'Loša': iznos je prevelik (najviše 13 cifara "
+                                   "prije decimalnog zareza)\n")},
+        };
+        const QString pdf = Path("amount.pdf");
+        for (const auto &c : cases) {
+            const QString upl = Path("bad-amount.upl");
+            WriteSlips(upl, {Slip("Dobra", 1, true), Slip("Loša", c.amount, false)});
+            QVERIFY(WriteAll(pdf, "earlier"));
+            const TRun r = Kordavina({"print", upl, "--pdf", pdf});
+            QCOMPARE(r.Exit, 1);
+            QVERIFY2(r.Err.endsWith(c.message), qPrintable(r.Err));
+            QCOMPARE(ReadAll(pdf), QByteArray("earlier"));
+            // Not among the slips printed: no obstacle.
+            const TRun marked = Kordavina({"print", upl, "--pdf", pdf, "--marked"});
+            QVERIFY2(marked.Exit == 0, qPrintable(marked.Err));
+            QCOMPARE(CheckPdfComplete(pdf), QString());
+        }
+    }
+
+    void windowsWithoutAScreenSaySo()
+    {
+        const QString none =
+            QStringLiteral("nema ekrana (DISPLAY nije postavljen); potreban je grafički ekran\n");
+        const QStringList noScreen = {"-DISPLAY", "-WAYLAND_DISPLAY", "-QT_QPA_PLATFORM"};
+        TRun r = Kordavina({"preview", Path("a.upl")}, noScreen);
+        QCOMPARE(r.Exit, 1);
+        QCOMPARE(r.Err, QStringLiteral("preview: ") + none);
+        r = Kordavina({Path("a.upl")}, noScreen);
+        QCOMPARE(r.Exit, 1);
+        QCOMPARE(r.Err, QStringLiteral("kordavina: ") + none);
+        // A display that is named but cannot be reached.
+        r = Kordavina({"preview", Path("a.upl")},
+                      {"-WAYLAND_DISPLAY", "-QT_QPA_PLATFORM", "DISPLAY=:97"});
+        QCOMPARE(r.Exit, 1);
+        QVERIFY2(r.Err.endsWith(QStringLiteral(
+                     "preview: ekran :97 nije dostupan; potreban je grafički ekran\n")),
+                 qPrintable(r.Err));
+        // Printing needs no screen: an unreachable one is no obstacle.
+        const QString pdf = Path("unreachable.pdf");
+        r = Kordavina({"print", Path("a.upl"), "--pdf", pdf},
+                      {"-WAYLAND_DISPLAY", "-QT_QPA_PLATFORM", "DISPLAY=:97"});
+        QVERIFY2(r.Exit == 0, qPrintable(r.Err));
+        QCOMPARE(CheckPdfComplete(pdf), QString());
+    }
+
+    void namesThatAreNotUtf8()
+    {
+#ifndef Q_OS_UNIX
+        QSKIP("byte file names are Unix ones");
+#else
+        const QByteArray name = m_dir.path().toUtf8() + "/x\xff.upl";
+        QVERIFY(WriteAll(QString::fromUtf8(m_dir.path().toUtf8() + "/placeholder"), "x"));
+        QCOMPARE(::rename(QFile::encodeName(Path("placeholder")).constData(), name.constData()), 0);
+        QProcess sh;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("LC_ALL", "C.UTF-8");
+        sh.setProcessEnvironment(env);
+        sh.setWorkingDirectory(m_dir.path());
+        sh.start(QStringLiteral("/bin/sh"), {"-c", "exec \"$0\" dump \"$(printf 'x\\377.upl')\"",
+                                             QStringLiteral(KORDAVINA_EXE)});
+        QVERIFY(sh.waitForFinished(10000));
+        QCOMPARE(sh.exitCode(), 1);
+        const QByteArray err = sh.readAllStandardError();
+        QVERIFY2(err.startsWith("x\xff.upl: ime se ne mo"), err.constData());
+        QVERIFY(err.contains("nije ispravan UTF-8"));
+        QVERIFY(sh.readAllStandardOutput().isEmpty());
+        // QTemporaryDir cannot name it to remove it.
+        QCOMPARE(::unlink(name.constData()), 0);
+#endif
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliSafety)
+#include "tst_cli_safety.moc"
