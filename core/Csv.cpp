@@ -31,6 +31,12 @@ bool TCsvReader::Next()
     ++m_row;
     for (;;) {
         TSpan span;
+        if (m_pos >= n) {
+            // A separator as the text's last character: one more empty field.
+            span.Start = n;
+            m_spans.append(span);
+            return true;
+        }
         if (m_text[m_pos] == u'"') {
             qsizetype run = m_pos + 1; // start of the text not yet taken
             qsizetype from = run;
