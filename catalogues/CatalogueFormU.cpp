@@ -1,6 +1,6 @@
 #include "catalogues/CatalogueFormU.h"
-#include "ui/help/HelpContexts.h"
 
+#include "ui/help/HelpContexts.h"
 #include "ui/main/Placement.h"
 
 #include <QApplication>

@@ -1,8 +1,9 @@
 #include "catalogues/CodeAddEditFormU.h"
-#include "ui/help/HelpContexts.h"
 
 #include "catalogues/CatalogueFormU.h"
 #include "catalogues/CatalogueModel.h"
+#include "ui/help/HelpContexts.h"
+#include "ui/main/DialogButtons.h"
 #include "ui/main/Placement.h"
 
 #include <QGridLayout>
@@ -35,12 +36,7 @@ TCodeAddEditForm::TCodeAddEditForm(const TCodeAddEditLayout &layout, QWidget *pa
     mSifra->setMaximumWidth(
         mSifra->fontMetrics().horizontalAdvance(QString(layout.CodeLength + 1, u'8')) + 12);
 
-    btnOK = new QPushButton(QStringLiteral("Potvrdi"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnOK->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("Odustani"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    btnCancel->setAutoDefault(false);
+    MakeConfirmButtons(this, btnOK, btnCancel, true);
 
     auto *grid = new QGridLayout;
     grid->addWidget(codeLabel, 0, 0);

@@ -1,8 +1,9 @@
 #include "catalogues/RacunKAddEditFormU.h"
-#include "ui/help/HelpContexts.h"
 
 #include "catalogues/CatalogueFormU.h"
 #include "catalogues/CatalogueModel.h"
+#include "ui/help/HelpContexts.h"
+#include "ui/main/DialogButtons.h"
 #include "ui/main/Placement.h"
 
 #include <QGridLayout>
@@ -43,12 +44,7 @@ TRacunKAddEditForm::TRacunKAddEditForm(QWidget *parent)
     mPoziv = field(3, QStringLiteral("Poziv na broj"), "mPoziv", 10);
     grid->setColumnStretch(1, 1);
 
-    btnOK = new QPushButton(QStringLiteral("Potvrdi"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnOK->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("Odustani"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    btnCancel->setAutoDefault(false);
+    MakeConfirmButtons(this, btnOK, btnCancel, true);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(btnOK);

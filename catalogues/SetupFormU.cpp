@@ -1,8 +1,9 @@
 #include "catalogues/SetupFormU.h"
-#include "ui/help/HelpContexts.h"
 
 #include "catalogues/SetupRules.h"
 #include "print/engine/ZorPrinters.h"
+#include "ui/help/HelpContexts.h"
+#include "ui/main/DialogButtons.h"
 #include "ui/main/Placement.h"
 #include "ui/main/ProgramData.h"
 
@@ -74,12 +75,7 @@ TSetupForm::TSetupForm(TProgramData &data, QWidget *parent)
     mIznosJednako = box(QStringLiteral("Piši \"=\" ispred iznosa"), "mIznosJednako");
     mProvjeraRacuna = box(QStringLiteral("Provjeravaj račune i JMB"), "mProvjeraRacuna");
 
-    btnOK = new QPushButton(QStringLiteral("Potvrdi"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnOK->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("Odustani"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    btnCancel->setAutoDefault(false);
+    MakeConfirmButtons(this, btnOK, btnCancel, true);
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);

@@ -1,7 +1,7 @@
 #include "print/engine/ZorPreview.h"
-#include "ui/help/HelpContexts.h"
 
 #include "print/engine/ZorPreviewIcons.h"
+#include "ui/help/HelpContexts.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,4 +1,5 @@
 #include "print/engine/ZorPrintDlgs.h"
+
 #include "ui/help/HelpContexts.h"
 
 #include <QCheckBox>

@@ -1,8 +1,8 @@
 #include "print/formats/AddEditPositionsFormU.h"
-#include "ui/help/HelpContexts.h"
 
 #include "controls/NumEdit.h"
 #include "print/formats/FormatEditMath.h"
+#include "ui/help/HelpContexts.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

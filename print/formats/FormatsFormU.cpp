@@ -1,5 +1,4 @@
 #include "print/formats/FormatsFormU.h"
-#include "ui/help/HelpContexts.h"
 
 #include "core/Errors.h"
 #include "core/FontStyle.h"
@@ -11,6 +10,7 @@
 #include "print/formats/PrintCorrectionFormU.h"
 #include "print/formats/SlipPrint.h"
 #include "print/formats/UplLineU.h"
+#include "ui/help/HelpContexts.h"
 #include "ui/main/ConfirmFormU.h"
 #include "ui/main/Placement.h"
 #include "ui/main/ProgramData.h"

@@ -1,7 +1,7 @@
 #include "print/formats/PrintCorrectionFormU.h"
-#include "ui/help/HelpContexts.h"
 
 #include "controls/NumEdit.h"
+#include "ui/help/HelpContexts.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

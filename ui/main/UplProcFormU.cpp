@@ -2,6 +2,7 @@
 
 #include "controls/NumEdit.h"
 #include "controls/NumberRules.h"
+#include "ui/main/DialogButtons.h"
 #include "ui/main/Placement.h"
 
 #include <QGridLayout>
@@ -58,11 +59,7 @@ TUplProcForm::TUplProcForm(QWidget *parent) : QDialog(parent)
     stZbir->setObjectName(QStringLiteral("stZbir"));
     stZbir->setTextFormat(Qt::PlainText);
 
-    btnOK = new QPushButton(QStringLiteral("Potvrdi"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnOK->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("Odustani"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    MakeConfirmButtons(this, btnOK, btnCancel, false);
 
     auto *grid = new QGridLayout(this);
     grid->addWidget(Label1, 0, 0);

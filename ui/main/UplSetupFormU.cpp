@@ -1,6 +1,7 @@
 #include "ui/main/UplSetupFormU.h"
 
 #include "controls/NumEdit.h"
+#include "ui/main/DialogButtons.h"
 #include "ui/main/Placement.h"
 
 #include <QComboBox>
@@ -51,11 +52,7 @@ TUplSetupForm::TUplSetupForm(QWidget *parent)
     mProcenat->SetDecimals(4);
     Label6->setBuddy(mProcenat);
 
-    btnOK = new QPushButton(QStringLiteral("Potvrdi"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnOK->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("Odustani"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    MakeConfirmButtons(this, btnOK, btnCancel, false);
 
     auto *grid = new QGridLayout(this);
     grid->addWidget(Label7, 0, 0);
