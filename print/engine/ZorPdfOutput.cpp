@@ -14,16 +14,25 @@ bool PrintToPdfFile(TZorPrinter &printer, const QString &target, const QStringLi
     if (!out.Begin(target, inputs))
         throw EKordavinaError(PathError(target, out.ErrorText()));
     const QString temp = out.TempPath();
-    // Pointing the printer at another file must not change the paper.
-    const QPageLayout layout = printer.Printer().pageLayout();
-    printer.SetPdfOutput(temp);
-    printer.Printer().setPageLayout(layout);
+    // Pointing the printer at another file must not change the paper. A PDF
+    // output keeps its own paper; only a printer's is kept here, because
+    // asking for it loads the print system.
+    const bool wasPdf = printer.IsPdfOutput();
+    const QPageLayout layout = wasPdf ? QPageLayout() : printer.Printer().pageLayout();
+    const auto pointAt = [&](const QString &file) {
+        if (wasPdf) {
+            printer.SetPdfFile(file);
+            return;
+        }
+        printer.SetPdfOutput(file);
+        printer.Printer().setPageLayout(layout);
+    };
+    pointAt(temp);
     bool printed = false;
     try {
         printed = print();
     } catch (const EKordavinaError &e) {
-        printer.SetPdfOutput(target);
-        printer.Printer().setPageLayout(layout);
+        pointAt(target);
         // The user knows the file by the name given, not the temporary one;
         // when the file was what failed, the disk tells why.
         QString message = e.Message();
@@ -32,8 +41,7 @@ bool PrintToPdfFile(TZorPrinter &printer, const QString &target, const QStringLi
         out.Cancel();
         throw EKordavinaError(message);
     }
-    printer.SetPdfOutput(target);
-    printer.Printer().setPageLayout(layout);
+    pointAt(target);
     if (!printed)
         return false; // cancelled: the temporary file goes with out
     // The PDF writer does not report failed writes: the file itself is checked.

@@ -139,6 +139,15 @@ void TZorPrinter::SetPdfOutput(const QString &fileName)
     }
 }
 
+void TZorPrinter::SetPdfFile(const QString &fileName)
+{
+    if (!IsPdfOutput()) {
+        SetPdfOutput(fileName);
+        return;
+    }
+    m_pdfFile = fileName;
+}
+
 QString TZorPrinter::PrinterName() const
 {
     EnsurePrinter();

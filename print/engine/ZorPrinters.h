@@ -50,6 +50,8 @@ public:
     // Prints into a PDF file instead of a printer.
     void SetPdfOutput(const QString &fileName);
     bool IsPdfOutput() const { return !m_pdfFile.isEmpty(); }
+    // Another file for a PDF output, its paper kept; no device is made.
+    void SetPdfFile(const QString &fileName);
     // The selected printer's name, or the PDF file's path.
     QString PrinterName() const;
     // A user-defined paper of this size (the orientation is left as it is), with
