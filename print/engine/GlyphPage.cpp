@@ -245,7 +245,7 @@ void TGlyphPage::Add(int font, const QString &text, const TShapedText &shaped, c
         run = &m_runs.last();
     }
     run->Glyphs += shaped.Glyphs;
-    run->Positions.reserve(run->Positions.size() + shaped.Positions.size());
+    // No exact reserve here: it would reallocate the run on every text.
     for (const QPointF &p : shaped.Positions)
         run->Positions.append(p + QPointF(origin));
 }

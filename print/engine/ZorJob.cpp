@@ -123,7 +123,10 @@ int LayoutThreadCount(int asked, qsizetype pages)
         return 0;
     if (asked > 1)
         return asked;
-    return qBound(1, QThread::idealThreadCount(), 4);
+    // The printing thread keeps a core of its own busy with the PDF writer and
+    // lays out pages itself when the workers fall behind; one worker more
+    // than the cores left only takes turns with it.
+    return qBound(1, QThread::idealThreadCount() - 1, 4);
 }
 
 } // namespace

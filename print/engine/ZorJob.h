@@ -130,9 +130,10 @@ public:
     // Drops every page and the saved drawing state.
     void Release();
 
-    // Worker threads that lay out a page source's pages: 0 as many as the
-    // machine has cores, 1 none (all on the printing thread). The output is the
-    // same whatever the number.
+    // Worker threads that lay out a page source's pages: 0 one for each core
+    // but the printing thread's (at least one, at most four), 1 none (all on
+    // the printing thread), more that many. The output is the same whatever
+    // the number.
     int LayoutThreads = 0;
     // Called before each page printed with its number (from 1) and the number
     // of pages of the job; returning false cancels the job: PrintPages then
