@@ -110,17 +110,19 @@ int RunCommand(const Cli::Command &cmd, int argc, char **argv)
     case Cli::Needs::Core:
         app = std::make_unique<QCoreApplication>(argc, argv);
         break;
-    case Cli::Needs::Painter:
-        // Fonts and painting work without a screen, and with a display that
-        // cannot be reached, which would otherwise abort.
-        if (!HaveDisplay())
+    case Cli::Needs::Painter: {
+        // Fonts, painting, PDFs and printers need no screen, and the pages come
+        // out the same without one: a display is not even connected to (that
+        // alone took most of a one-slip job's time), nor can an unreachable
+        // one make the program abort.
+        const bool chosen = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+        if (!chosen)
             qputenv("QT_QPA_PLATFORM", "offscreen");
-#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
-        else if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", PlatformsWithFallback());
-#endif
         app = std::make_unique<QApplication>(argc, argv);
+        if (!chosen)
+            qunsetenv("QT_QPA_PLATFORM"); // not handed on to programs started from here
         break;
+    }
     case Cli::Needs::Window: {
         std::unique_ptr<QApplication> window = WindowApplication(argc, argv, cmd.name);
         if (!window)
