@@ -48,22 +48,37 @@ public:
     TLayoutPipeline &operator=(const TLayoutPipeline &) = delete;
 
     // The page at position k of the sequence; positions are taken in order.
-    // A page no worker has begun yet is laid out here with shaper, rather
-    // than waited for (the workers may be short of processor time).
+    // The calling thread never idles while pages remain to be laid out: a
+    // page no worker has begun yet is laid out here with shaper, and while a
+    // worker is still on page k, the next page not begun is laid out here
+    // and kept for later.
     TGlyphPage Take(qsizetype k, TTextShaper &shaper)
     {
         std::unique_lock<std::mutex> lock(m_mutex);
         const size_t slot = size_t(k) % m_slots.size();
-        if (!m_ready[slot] && m_next == k) {
-            ++m_next;
-            m_taken = k + 1;
-            lock.unlock();
-            m_space.notify_all();
-            TGlyphPage page;
-            m_source.LayoutPage(m_sequence[k], shaper, page);
-            return page;
+        while (!m_ready[slot]) {
+            if (m_next == k) {
+                ++m_next;
+                m_taken = k + 1;
+                lock.unlock();
+                m_space.notify_all();
+                TGlyphPage page;
+                m_source.LayoutPage(m_sequence[k], shaper, page);
+                return page;
+            }
+            if (m_next < m_sequence.size() && m_next < k + qsizetype(m_slots.size())) {
+                const qsizetype ahead = m_next++;
+                lock.unlock();
+                TGlyphPage page;
+                m_source.LayoutPage(m_sequence[ahead], shaper, page);
+                lock.lock();
+                const size_t aheadSlot = size_t(ahead) % m_slots.size();
+                m_slots[aheadSlot] = std::move(page);
+                m_ready[aheadSlot] = true;
+                continue;
+            }
+            m_done.wait(lock, [&] { return m_ready[slot]; });
         }
-        m_done.wait(lock, [&] { return m_ready[slot]; });
         TGlyphPage page = std::move(m_slots[slot]);
         m_slots[slot] = TGlyphPage();
         m_ready[slot] = false;

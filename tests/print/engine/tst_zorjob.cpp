@@ -3,11 +3,13 @@
 #include "print/engine/ZorCanvas.h"
 #include "print/engine/ZorJob.h"
 
+#include <QDeadlineTimer>
 #include <QImage>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
 
 #include <atomic>
@@ -112,6 +114,37 @@ private:
 };
 
 // Prints the job into a new PDF of the test layout at 600 dpi.
+// Worker threads slow on every page; the one that gets the first page holds
+// it until the printing thread has laid out a page itself. A printing thread
+// that only waited for the first page would hold it to the time-out.
+class TSlowWorkerPages : public TWordPages
+{
+public:
+    using TWordPages::TWordPages;
+    void LayoutPage(int index, TTextShaper &shaper, TGlyphPage &page) const override
+    {
+        if (QThread::currentThread() == m_printing) {
+            ++ByPrintingThread;
+        } else if (index == 0) {
+            WorkerHasFirst = true;
+            QDeadlineTimer deadline(5000);
+            while (ByPrintingThread.load() == 0 && !deadline.hasExpired())
+                QThread::msleep(1);
+            TimedOut = ByPrintingThread.load() == 0;
+        } else {
+            QThread::msleep(20);
+        }
+        TWordPages::LayoutPage(index, shaper, page);
+    }
+
+    mutable std::atomic<int> ByPrintingThread{0};
+    mutable std::atomic<bool> WorkerHasFirst{false};
+    mutable std::atomic<bool> TimedOut{false};
+
+private:
+    QThread *m_printing = QThread::currentThread();
+};
+
 bool PrintInto(TZorJob &job, const QString &file)
 {
     QPdfWriter writer(file);
@@ -137,6 +170,7 @@ private Q_SLOTS:
     void replayPositionsOnImages();
     void replayPositionsInPdfAt1200Dpi();
     void sourcePagesFollowThePrintOrder();
+    void printingThreadLaysOutAheadInsteadOfWaiting();
     void sourcePagesAreRecordedForThePreview();
     void progressCancelsASourceJob();
 };
@@ -530,6 +564,34 @@ void tst_ZorJob::sourcePagesFollowThePrintOrder()
         const TPdfWord w = PdfWords(file, 40).value(0);
         QVERIFY2(qAbs(w.XMin - 472 * 72.0 / 600) < 0.01, qPrintable(QString::number(w.XMin)));
     }
+}
+
+void tst_ZorJob::printingThreadLaysOutAheadInsteadOfWaiting()
+{
+    QTemporaryDir dir;
+    TZorJob job;
+    job.BeginDoc(TDeviceGeometry::FromPageLayout(TestLayout(), 600));
+    job.LayoutThreads = 2;
+    auto source = std::make_shared<TSlowWorkerPages>(job, 20);
+    job.SetPageSource(source);
+    // The first page goes to a worker before the printing thread asks for it.
+    job.Progress = [&source](int page, int) {
+        QDeadlineTimer deadline(5000);
+        while (page == 1 && !source->WorkerHasFirst && !deadline.hasExpired())
+            QThread::msleep(1);
+        return true;
+    };
+    const QString file = dir.filePath(QStringLiteral("ahead.pdf"));
+    QVERIFY(PrintInto(job, file));
+    QVERIFY(source->WorkerHasFirst);
+    QVERIFY(!source->TimedOut);
+    QVERIFY(source->ByPrintingThread.load() > 0);
+    QCOMPARE(source->LaidOut.load(), 20); // each page once, whoever laid it out
+    QCOMPARE(PdfPageCount(file), 20);
+    if (!HavePdfTools())
+        return;
+    for (int page : {1, 2, 3, 19, 20})
+        QCOMPARE(PdfWords(file, page).value(0).Text, QStringLiteral("Strana%1").arg(page));
 }
 
 void tst_ZorJob::sourcePagesAreRecordedForThePreview()
