@@ -15,13 +15,14 @@
 // Measured on the 2-core development machine (shared, load average about 2),
 // median of 3, straight / recorded in the same run:
 //   slips      wall s           CPU s            peak MiB        PDF MB
-//   1          0.023 / 0.024    0.023 / 0.023    25.8 / 25.8     0.009 / 0.010
-//   100        0.034 / 0.140    0.043 / 0.138    26.8 / 26.9     0.16 / 0.20
-//   1,000      0.136 / 1.143    0.214 / 1.140    29.4 / 40.8     1.56 / 1.97
-//   10,000     1.246 / 11.426   2.032 / 11.411   51.6 / 163.8    15.7 / 19.7
-// `cli` against the program before page sources (commit d8573d3), same run:
-// 1 slip 0.026 / 0.043 s, 1,000 0.152 / 1.267 s, 10,000 1.243 / 12.133 s,
-// peak 36.9 / 169.5 MiB at 10,000.
+//   1          0.049 / 0.041    0.049 / 0.040    25.7 / 25.8     0.009 / 0.010
+//   100        0.039 / 0.137    0.045 / 0.136    26.7 / 27.1     0.16 / 0.20
+//   1,000      0.145 / 1.156    0.231 / 1.154    30.2 / 40.7     1.56 / 1.97
+//   10,000     1.147 / 11.561   2.054 / 11.546   54.4 / 163.8    15.7 / 19.7
+// A one-page job varies most between runs (0.020 to 0.049 s): process start,
+// fontconfig and the disk's answer to fsync. `cli` against the program before
+// page sources (commit d8573d3), same run: 1,000 slips 0.138 / 1.231 s,
+// 10,000 1.065 / 12.258 s, peak 39.4 / 169.8 MiB at 10,000.
 
 #include "core/NumberChecks.h"
 #include "core/Upl.h"
