@@ -3,6 +3,7 @@
 // are not UTF-8. Every run ends with exit 0 and the right output, or exit 1
 // with a message naming the file, and no earlier file changed.
 
+#include "FileBytes.h"
 #include "FullDisk.h"
 
 #include "core/SafeFile.h"
@@ -33,18 +34,6 @@ struct TRun
     QString Err;
     QByteArray RawErr;
 };
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-bool WriteAll(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
 
 bool IsFifo(const QString &path)
 {

@@ -2,6 +2,7 @@
 // failing disk brings: a really full file system, a failing write, FIFOs and
 // devices in place of files, an output that is the input.
 
+#include "FileBytes.h"
 #include "FullDisk.h"
 
 #include "catalogues/CatalogueStore.h"
@@ -28,18 +29,6 @@
 #endif
 
 namespace {
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-bool WriteAll(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
 
 // One writer of the program: writes something to path, false and the
 // message on failure. Messages must carry the path when the writer's

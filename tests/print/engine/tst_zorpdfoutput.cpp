@@ -1,6 +1,7 @@
 // "Print to a PDF file" written whole or not at all, as the windows and the
 // command line use it.
 
+#include "FileBytes.h"
 #include "core/Errors.h"
 #include "core/SafeFile.h"
 #include "print/engine/ZorPdfOutput.h"
@@ -15,18 +16,6 @@
 #include <cerrno>
 
 namespace {
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-bool WriteAll(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
 
 // A two-page job on the printer's current output.
 bool PrintTwoPages(TZorPrinter &printer)
