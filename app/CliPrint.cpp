@@ -5,11 +5,11 @@
 #include "core/SafeFile.h"
 #include "core/Settings.h"
 #include "core/UplFileIO.h"
-#include "print/engine/ZorPdfOutput.h"
-#include "print/engine/ZorPrinters.h"
+#include "ui/print/ZorPdfOutput.h"
+#include "ui/print/ZorPrinters.h"
 #include "print/formats/FormatStore.h"
 #include "print/formats/PrintChecks.h"
-#include "print/formats/SlipPrint.h"
+#include "ui/print/SlipPrint.h"
 
 #include <QPrinterInfo>
 

@@ -1,10 +1,10 @@
 #include "app/Cli.h"
 #include "core/Settings.h"
-#include "print/engine/ZorPrinters.h"
+#include "ui/print/ZorPrinters.h"
 #include "ui/help/HelpFormU.h"
-#include "ui/main/ConfirmFormU.h"
+#include "ui/common/ConfirmFormU.h"
 #include "ui/main/MainFormU.h"
-#include "ui/main/ProgramData.h"
+#include "ui/common/ProgramData.h"
 #include "ui/main/ProgramIcon.h"
 #include "ui/main/Translations.h"
 

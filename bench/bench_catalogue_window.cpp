@@ -2,7 +2,7 @@
 // filter keystrokes and a typed jump, each up to the repainted window.
 // Run by hand: QT_QPA_PLATFORM=offscreen build/bench/bench_catalogue_window [senders]
 
-#include "catalogues/RacuniKFormU.h"
+#include "ui/catalogues/RacuniKFormU.h"
 #include "core/Settings.h"
 
 #include <QApplication>

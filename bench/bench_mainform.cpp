@@ -9,9 +9,9 @@
 
 #include "core/Settings.h"
 #include "core/UplFileIO.h"
-#include "print/engine/ZorPrinters.h"
+#include "ui/print/ZorPrinters.h"
 #include "ui/main/MainFormU.h"
-#include "ui/main/ProgramData.h"
+#include "ui/common/ProgramData.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -28,8 +28,8 @@
 #include "core/Upl.h"
 #include "core/UplFileIO.h"
 #include "print/engine/ZorCanvas.h"
-#include "print/engine/ZorPrinters.h"
-#include "print/formats/SlipPrint.h"
+#include "ui/print/ZorPrinters.h"
+#include "ui/print/SlipPrint.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "ui/main/CopyUplFormU.h"
 
-#include "ui/main/Placement.h"
+#include "ui/common/Placement.h"
 
 #include <QCheckBox>
 #include <QComboBox>

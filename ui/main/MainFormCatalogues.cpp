@@ -2,13 +2,13 @@
 // window; their pick mode serves the editor's "..." buttons.
 #include "ui/main/MainFormU.h"
 
-#include "catalogues/OpstineFormU.h"
-#include "catalogues/PrihodiFormU.h"
-#include "catalogues/RacuniFormU.h"
-#include "catalogues/RacuniKFormU.h"
-#include "catalogues/SetupFormU.h"
-#include "catalogues/SvrheFormU.h"
-#include "ui/main/ProgramData.h"
+#include "ui/catalogues/OpstineFormU.h"
+#include "ui/catalogues/PrihodiFormU.h"
+#include "ui/catalogues/RacuniFormU.h"
+#include "ui/catalogues/RacuniKFormU.h"
+#include "ui/options/SetupFormU.h"
+#include "ui/catalogues/SvrheFormU.h"
+#include "ui/common/ProgramData.h"
 
 void TMainForm::InitCatalogueWindows()
 {

@@ -2,14 +2,14 @@
 // spreadsheet files.
 #include "ui/main/MainFormU.h"
 
-#include "catalogues/RacuniFormU.h"
-#include "catalogues/RacuniKFormU.h"
+#include "ui/catalogues/RacuniFormU.h"
+#include "ui/catalogues/RacuniKFormU.h"
 #include "controls/CheckMark.h"
 #include "core/NumberChecks.h"
 #include "core/SlipCsv.h"
 #include "core/SlipUndo.h"
-#include "ui/main/ConfirmFormU.h"
-#include "ui/main/ProgramData.h"
+#include "ui/common/ConfirmFormU.h"
+#include "ui/common/ProgramData.h"
 
 #include <QAction>
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "ui/main/MainFormU.h"
 
 #include "controls/NumEdit.h"
-#include "ui/main/ProgramData.h"
+#include "ui/common/ProgramData.h"
 
 #include <QAction>
 #include <QApplication>

@@ -3,7 +3,7 @@
 
 #include "controls/NumEdit.h"
 #include "controls/SlipTileDelegate.h"
-#include "ui/main/ProgramData.h"
+#include "ui/common/ProgramData.h"
 
 #include <QApplication>
 #include <QCheckBox>

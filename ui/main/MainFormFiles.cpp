@@ -2,9 +2,9 @@
 
 #include "core/AppFolder.h"
 #include "core/UplFileIO.h"
-#include "ui/main/ConfirmFormU.h"
+#include "ui/common/ConfirmFormU.h"
 #include "ui/main/DialogsU.h"
-#include "ui/main/ProgramData.h"
+#include "ui/common/ProgramData.h"
 
 #include <QAction>
 #include <QActionGroup>

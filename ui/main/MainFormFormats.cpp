@@ -1,7 +1,8 @@
 // The format editor, opened from "Formati uplatnica..." and kept for the run.
 #include "ui/main/MainFormU.h"
 
-#include "print/formats/FormatsFormU.h"
+#include "ui/common/ProgramData.h"
+#include "ui/formats/FormatsFormU.h"
 
 #include <QCloseEvent>
 
@@ -49,7 +50,7 @@ std::optional<TUpl> TMainForm::FormatEditorSlip()
 void TMainForm::SetFormatsAExecute()
 {
     if (!FormatsForm) {
-        FormatsForm = new TFormatsForm(FData, this);
+        FormatsForm = new TFormatsForm(FData.Formats, FData.Settings, this);
         FormatsForm->SetPrinter(&Printer());
         FormatsForm->SetSlipSource([this] { return FormatEditorSlip(); });
         // InchMm may have changed in the options dialog.

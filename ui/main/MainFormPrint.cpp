@@ -1,11 +1,11 @@
 #include "ui/main/MainFormU.h"
 
 #include "core/Errors.h"
-#include "print/engine/ZorPdfOutput.h"
-#include "print/engine/ZorPrinters.h"
+#include "ui/print/ZorPdfOutput.h"
+#include "ui/print/ZorPrinters.h"
 #include "print/formats/PrintChecks.h"
-#include "print/formats/SlipPrint.h"
-#include "ui/main/ProgramData.h"
+#include "ui/print/SlipPrint.h"
+#include "ui/common/ProgramData.h"
 
 #include <QApplication>
 #include <QPrintDialog>

@@ -3,7 +3,7 @@
 // the file's undo stack, so that Ctrl+Z in the slip list takes it back.
 #include "core/SlipCommands.h"
 #include "core/SlipUndo.h"
-#include "ui/main/ConfirmFormU.h"
+#include "ui/common/ConfirmFormU.h"
 #include "ui/main/CopyUplFormU.h"
 #include "ui/main/MainFormU.h"
 #include "ui/main/UplProcFormU.h"

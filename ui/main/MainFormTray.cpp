@@ -1,7 +1,7 @@
 #include "ui/main/MainFormU.h"
 
 #include "ui/help/HelpFormU.h"
-#include "ui/main/Placement.h"
+#include "ui/common/Placement.h"
 #include "ui/main/ProgramIcon.h"
 
 #include <QApplication>

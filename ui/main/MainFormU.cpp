@@ -3,9 +3,9 @@
 #include "core/AppFolder.h"
 #include "core/Errors.h"
 #include "core/UplFileIO.h"
-#include "print/engine/ZorPrinters.h"
-#include "ui/main/Placement.h"
-#include "ui/main/ProgramData.h"
+#include "ui/print/ZorPrinters.h"
+#include "ui/common/Placement.h"
+#include "ui/common/ProgramData.h"
 #include "ui/main/ProgramIcon.h"
 
 #include <QAction>

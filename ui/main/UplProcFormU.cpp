@@ -2,8 +2,8 @@
 
 #include "controls/NumEdit.h"
 #include "controls/NumberRules.h"
-#include "ui/main/DialogButtons.h"
-#include "ui/main/Placement.h"
+#include "ui/common/DialogButtons.h"
+#include "ui/common/Placement.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

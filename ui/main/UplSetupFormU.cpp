@@ -1,8 +1,8 @@
 #include "ui/main/UplSetupFormU.h"
 
 #include "controls/NumEdit.h"
-#include "ui/main/DialogButtons.h"
-#include "ui/main/Placement.h"
+#include "ui/common/DialogButtons.h"
+#include "ui/common/Placement.h"
 
 #include <QComboBox>
 #include <QGridLayout>

@@ -4,7 +4,7 @@
 #include "core/Settings.h"
 #include "print/formats/FormatEditMath.h"
 #include "print/formats/FormatStore.h"
-#include "print/formats/PositionsDocument.h"
+#include "ui/formats/PositionsDocument.h"
 #include "print/formats/PrintCorrection.h"
 
 #include <QLocale>

@@ -1,11 +1,11 @@
-#include "catalogues/OpstineFormU.h"
-#include "catalogues/RacuniKFormU.h"
-#include "catalogues/SetupFormU.h"
+#include "ui/catalogues/OpstineFormU.h"
+#include "ui/catalogues/RacuniKFormU.h"
+#include "ui/options/SetupFormU.h"
 #include "core/Settings.h"
-#include "print/engine/ZorPrinters.h"
-#include "ui/main/ConfirmFormU.h"
+#include "ui/print/ZorPrinters.h"
+#include "ui/common/ConfirmFormU.h"
 #include "ui/main/MainFormU.h"
-#include "ui/main/ProgramData.h"
+#include "ui/common/ProgramData.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -2,11 +2,11 @@
 #include "core/AppFolder.h"
 #include "core/Settings.h"
 #include "core/UplFileIO.h"
-#include "print/engine/ZorPrinters.h"
+#include "ui/print/ZorPrinters.h"
 #include "ui/help/HelpFormU.h"
-#include "ui/main/ConfirmFormU.h"
+#include "ui/common/ConfirmFormU.h"
 #include "ui/main/MainFormU.h"
-#include "ui/main/ProgramData.h"
+#include "ui/common/ProgramData.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,14 +1,14 @@
 // The account marks of the editor, the print question and the CSV commands
 // of the main window.
 
-#include "catalogues/RacuniFormU.h"
-#include "catalogues/RacuniKFormU.h"
+#include "ui/catalogues/RacuniFormU.h"
+#include "ui/catalogues/RacuniKFormU.h"
 #include "controls/CheckMark.h"
 #include "core/Settings.h"
 #include "core/SlipCsv.h"
-#include "ui/main/ConfirmFormU.h"
+#include "ui/common/ConfirmFormU.h"
 #include "ui/main/MainFormU.h"
-#include "ui/main/ProgramData.h"
+#include "ui/common/ProgramData.h"
 
 #include <QAccessible>
 #include <QApplication>

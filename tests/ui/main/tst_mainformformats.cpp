@@ -4,11 +4,11 @@
 
 #include "core/AppFolder.h"
 #include "core/Settings.h"
-#include "print/formats/FormatsBoardU.h"
-#include "print/formats/FormatsFormU.h"
-#include "ui/main/ConfirmFormU.h"
+#include "ui/formats/FormatsBoardU.h"
+#include "ui/formats/FormatsFormU.h"
+#include "ui/common/ConfirmFormU.h"
 #include "ui/main/MainFormU.h"
-#include "ui/main/ProgramData.h"
+#include "ui/common/ProgramData.h"
 
 #include <QAction>
 #include <QApplication>

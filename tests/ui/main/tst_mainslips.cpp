@@ -2,10 +2,10 @@
 #include "core/Settings.h"
 #include "core/SlipCommands.h"
 #include "core/UplFileIO.h"
-#include "ui/main/ConfirmFormU.h"
+#include "ui/common/ConfirmFormU.h"
 #include "ui/main/CopyUplFormU.h"
 #include "ui/main/MainFormU.h"
-#include "ui/main/ProgramData.h"
+#include "ui/common/ProgramData.h"
 #include "ui/main/UplProcFormU.h"
 #include "ui/main/UplSetupFormU.h"
 

@@ -1,0 +1,132 @@
+#pragma once
+
+#include "core/Upl.h"
+#include "ui/formats/PositionsDocument.h"
+
+#include <QDialog>
+#include <QFont>
+
+#include <functional>
+#include <optional>
+
+class QAction;
+class QComboBox;
+class QScrollArea;
+class QToolBar;
+class TFormatsBoard;
+class TFormatStore;
+struct TSettings;
+
+// "Podešavanje formata uplatnica": the format editor. It shows a print format
+// at true size, lets the user drag its 23 positions, create, save, delete and
+// choose formats, pick the default one, print the calibration grid and keep a
+// print correction per printer. Formats live in the format store it is
+// handed; the settings it reads (printer, amount text) are the program's. The window
+// keeps its state between showings, unsaved positions included.
+class TFormatsForm : public QDialog
+{
+    Q_OBJECT
+public:
+    TFormatsForm(TFormatStore &formats, const TSettings &settings, QWidget *parent = nullptr);
+    ~TFormatsForm() override;
+
+    // Shows the window modally.
+    void Execute();
+    // The default format again (or the built-in positions), laid out anew
+    // because InchMm may have changed. Unsaved positions of the format shown
+    // are kept on screen rather than dropped; only the layout is renewed then.
+    void ShowDefaultFormat();
+    // Where "Prikaži uplatnicu" takes its slip from: the main window's current
+    // slip; a sample slip with every field filled when it gives none.
+    void SetSlipSource(std::function<std::optional<TUpl>()> source);
+    // The print job object the grid goes to (the program's ZorPrinter() when
+    // none is given).
+    void SetPrinter(class TZorPrinter *printer) { FPrinter = printer; }
+    // Before the program ends: asks whether to store unsaved positions. False
+    // when the user cancels (the program should go on).
+    bool QueryEnd();
+
+    // The name selected in mPositions; empty when there is no format.
+    QString SelectedName() const;
+    // The positions shown equal those stored under SelectedName().
+    bool Saved() const;
+    TPositionsDocument &Document() { return FDoc; }
+    TFormatsBoard *Board() const { return FBoard; }
+    // The screen's pixels per inch the panel is drawn with.
+    void SetScreenDensity(double dpi);
+    // A slip with every field filled, for "Prikaži uplatnicu" without a slip.
+    static TUpl SampleSlip();
+
+    QToolBar *ToolBar = nullptr;
+    QComboBox *mPositions = nullptr;
+    QAction *btnSave = nullptr;
+    QAction *btnRefresh = nullptr;
+    QAction *btnDel = nullptr;
+    QAction *btnAdd = nullptr;
+    QAction *btnDefault = nullptr;
+    QAction *btnSize = nullptr;
+    QAction *mTenth = nullptr;
+    QAction *btnLeft = nullptr;
+    QAction *btnRight = nullptr;
+    QAction *btnDown = nullptr;
+    QAction *btnUp = nullptr;
+    QAction *btnFont = nullptr;
+    QAction *btnFontAll = nullptr;
+    QAction *btnGrid = nullptr;
+    QAction *btnCorrection = nullptr;
+    QAction *mShowSlip = nullptr;
+    QAction *btnUndo = nullptr;
+    QAction *btnRedo = nullptr;
+
+    // Tool bar commands.
+    void btnSaveClick();
+    void btnRefreshClick();
+    void btnDelClick();
+    void btnAddClick();
+    void btnDefaultClick();
+    void btnSizeClick();
+    void btnMoveClick(float dx, float dy);
+    void btnFontClick();
+    void btnFontAllClick();
+    void btnGridClick();
+    void btnCorrectionClick();
+
+protected:
+    // Seams for tests; the window uses the platform's dialogs.
+    virtual void ShowMessage(const QString &text);
+    // A failure of a command (a printer error), in the standard error box.
+    virtual void ShowError(const QString &text);
+    virtual bool ChooseFont(QFont &font);
+    // The new-format dialog: filled with name, width, height; false on cancel.
+    virtual bool AskFormat(QString &name, double &width, double &height, bool nameFixed);
+    virtual void ShowCorrectionDialog(int gridWidth, int gridHeight);
+
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    TFormatStore &Store();
+    void CreateToolBar();
+    void FillFormatList(const QString &select);
+    void LoadFormat(const QString &name);
+    void ApplyDefaultPositions();
+    void mPositionsChange(int index);
+    void UpdateActions();
+    void UpdateSlip();
+    // Asks about unsaved positions; false when the user cancels.
+    bool AskSaveChanges();
+    QString PrinterForCorrection() const;
+    // The drawing area shown whole, or scrolled where it is larger than the screen.
+    void FitToScreen();
+
+    TFormatStore &FFormats;
+    const TSettings &FSettings;
+    TPositionsDocument FDoc;
+    TFormatsBoard *FBoard = nullptr;
+    QScrollArea *FScroll = nullptr;
+    TFieldFormats FStored; // the positions as stored, for Saved()
+    QString FShown;        // the format whose positions are shown
+    QFont FLastAllFont{QStringLiteral("Arial"), 10};
+    std::function<std::optional<TUpl>()> FSlipSource;
+    class TZorPrinter *FPrinter = nullptr;
+};
