@@ -52,6 +52,34 @@ void MarkOnly(TUplFile &file, qsizetype index)
         file.Uplatnice[i].Oznacena = i == index;
 }
 
+void CopySlipData(TUpl &to, const TUpl &from)
+{
+    to.RacunPosiljaoca = from.RacunPosiljaoca;
+    to.Posiljalac = from.Posiljalac;
+    to.Svrha = from.Svrha;
+    to.RacunPrimaoca = from.RacunPrimaoca;
+    to.Primalac = from.Primalac;
+    to.Iznos = from.Iznos;
+    to.Hitno = from.Hitno;
+    to.BrojObveznika = from.BrojObveznika;
+    to.VrstaUplate = from.VrstaUplate;
+    to.VrstaPrihoda = from.VrstaPrihoda;
+    to.Opstina = from.Opstina;
+    to.Poziv = from.Poziv;
+    to.Budzetska = from.Budzetska;
+    to.PeriodOd = from.PeriodOd;
+    to.PeriodDo = from.PeriodDo;
+    to.DatumUplate = from.DatumUplate;
+    to.MjestoUplate = from.MjestoUplate;
+}
+
+bool SameSlipData(const TUpl &a, const TUpl &b)
+{
+    TUpl data = b;
+    CopySlipData(data, a);
+    return data == b;
+}
+
 void InsertSlipCopies(TUplFile &file, qsizetype index, const QList<TUpl> &slips)
 {
     Q_ASSERT(index >= 0 && index <= file.Uplatnice.size());

@@ -25,6 +25,12 @@ void RestoreSlipMarks(TUplFile &file, const QList<bool> &marks);
 // Clears every mark and marks only the slip at index (nothing for -1).
 void MarkOnly(TUplFile &file, qsizetype index);
 
+// The values the slip editor writes into a slip: the data fields, the amount
+// and the urgent mark, not the description, states, mark or share (those
+// have their own commands, and undoing an edit must not touch them).
+void CopySlipData(TUpl &to, const TUpl &from);
+bool SameSlipData(const TUpl &a, const TUpl &b);
+
 // Inserts the slips in front of the slip at index (index == Count() appends),
 // keeping their order: the first of them ends up at index.
 void InsertSlipCopies(TUplFile &file, qsizetype index, const QList<TUpl> &slips);

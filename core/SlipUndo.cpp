@@ -112,13 +112,20 @@ TUplInsertCopiesCommand::TUplInsertCopiesCommand(TUplFile &file, qsizetype befor
 
 void TUplInsertCopiesCommand::redo()
 {
-    InsertSlipCopies(File(), FBefore, FCopies);
+    FMarksBefore = SlipMarks(File());
+    for (TUpl &slip : File().Uplatnice)
+        slip.Oznacena = false;
+    QList<TUpl> copies = FCopies;
+    for (TUpl &copy : copies)
+        copy.Oznacena = true;
+    InsertSlipCopies(File(), FBefore, copies);
     Changed();
 }
 
 void TUplInsertCopiesCommand::undo()
 {
     TakeSlipRange(File(), FBefore, FCopies.size());
+    RestoreSlipMarks(File(), FMarksBefore);
     Changed();
 }
 
@@ -191,6 +198,56 @@ void TUplAmountsCommand::undo()
     Changed();
 }
 
+TUplEditCommand::TUplEditCommand(TUplFile &file, const QList<qsizetype> &indices,
+                                 const QList<TUpl> &before, const QList<TUpl> &after,
+                                 const QString &text, quint64 visit, TSlipsChanged changed)
+    : TSlipCommand(file, std::move(changed), text), FIndices(indices), FBefore(before),
+      FAfter(after), FVisit(visit)
+{
+    Q_ASSERT(before.size() == indices.size() && after.size() == indices.size());
+}
+
+int TUplEditCommand::id() const
+{
+    return 0x5550; // any id of its own
+}
+
+bool TUplEditCommand::mergeWith(const QUndoCommand *other)
+{
+    const auto *next = static_cast<const TUplEditCommand *>(other);
+    if (&next->File() != &File() || next->FVisit != FVisit || next->text() != text() ||
+        next->FIndices != FIndices)
+        return false;
+    FAfter = next->FAfter;
+    bool unchanged = true;
+    for (qsizetype k = 0; k < FBefore.size() && unchanged; ++k)
+        unchanged = SameSlipData(FBefore[k], FAfter[k]);
+    setObsolete(unchanged);
+    return true;
+}
+
+void TUplEditCommand::Write(const QList<TUpl> &data)
+{
+    for (qsizetype k = 0; k < FIndices.size(); ++k)
+        if (FIndices[k] < File().Count())
+            CopySlipData(File().SlipByIndex(FIndices[k]), data[k]);
+    Changed();
+}
+
+void TUplEditCommand::redo()
+{
+    if (FWritten) {
+        FWritten = false;
+        return;
+    }
+    Write(FAfter);
+}
+
+void TUplEditCommand::undo()
+{
+    Write(FBefore);
+}
+
 void TrackSavedState(QUndoStack &stack, TUplFile &file, QObject *context)
 {
     QObject::connect(&stack, &QUndoStack::cleanChanged, context ? context : &stack,
@@ -213,7 +270,8 @@ qsizetype PushSlipCopy(QUndoStack &sourceStack, TUplFile &source, QUndoStack &ta
         return marked.size();
     }
     targetStack.push(new TUplInsertCopiesCommand(target, before, SlipsAt(source, marked), changed));
+    // The source keeps a marked slip, as after deleting: its first one.
     if (deleteSource)
-        sourceStack.push(new TUplDeleteCommand(source, marked, false, changed));
+        sourceStack.push(new TUplDeleteCommand(source, marked, true, changed));
     return marked.size();
 }

@@ -98,6 +98,8 @@ private:
 };
 
 // Copies inserted in front of the slip at an index, keeping their order.
+// The copies are then the file's only marked slips, so that the next edit
+// goes into them and not into a slip the file had marked before.
 class TUplInsertCopiesCommand : public TSlipCommand
 {
 public:
@@ -109,6 +111,7 @@ public:
 private:
     qsizetype FBefore = 0;
     QList<TUpl> FCopies;
+    QList<bool> FMarksBefore;
 };
 
 // Slips moved within their file in front of the slip at an index.
@@ -153,6 +156,34 @@ public:
 private:
     QList<TAmountChange> FChanges;
     QList<double> FBefore;
+};
+
+// What the slip editor wrote into the slips at the given indices (the field
+// typed and whatever its look-up filled in): before and after hold each
+// slip's data, so that undo gives every slip back its own value. The editor
+// has written it when it pushes the command, so the push's redo leaves the
+// slips alone. Edits of one visit to a field (the same visit number, text
+// and slips) merge into one step; an edit merged back to where it started
+// leaves the stack.
+class TUplEditCommand : public TSlipCommand
+{
+public:
+    TUplEditCommand(TUplFile &file, const QList<qsizetype> &indices, const QList<TUpl> &before,
+                    const QList<TUpl> &after, const QString &text, quint64 visit,
+                    TSlipsChanged changed = {});
+    int id() const override;
+    bool mergeWith(const QUndoCommand *other) override;
+    void redo() override;
+    void undo() override;
+
+private:
+    void Write(const QList<TUpl> &data);
+
+    QList<qsizetype> FIndices;
+    QList<TUpl> FBefore;
+    QList<TUpl> FAfter;
+    quint64 FVisit = 0;
+    bool FWritten = true; // by the editor, before the push
 };
 
 // Keeps file.Snimljena in step with the stack's clean state: reaching the

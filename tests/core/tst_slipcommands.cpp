@@ -515,10 +515,115 @@ private Q_SLOTS:
         QVERIFY(f.SlipByIndex(0).Oznacena);
         stack.undo();
         QCOMPARE(SlipMarks(f), (QList<bool>{true, false, true}));
-        // Without markFirst (the source of a copy into another file) the
-        // rest stays unmarked.
+        // Without markFirst the rest stays unmarked.
         stack.push(new TUplDeleteCommand(f, MarkedIndices(f), false));
         QVERIFY(!f.SlipByIndex(0).Oznacena);
+    }
+
+    void copiesAreTheTargetsOnlyMarkedSlips()
+    {
+        // The target had Y marked; after the copy only the copies are, so
+        // that the next edit goes into them alone. Moving the slips out
+        // leaves the source with its first remaining slip marked.
+        TUplFile source = FileOf(QStringLiteral("ABCD"), QStringLiteral("BD"));
+        TUplFile target = FileOf(QStringLiteral("XYZ"), QStringLiteral("Y"));
+        const TUplFile sourceBefore = source;
+        const TUplFile targetBefore = target;
+        QUndoStack sourceStack, targetStack;
+        QCOMPARE(PushSlipCopy(sourceStack, source, targetStack, target, 3, true), 2);
+        QCOMPARE(Order(target), QStringLiteral("XYZBD"));
+        QCOMPARE(MarkedIndices(target), (QList<qsizetype>{3, 4}));
+        QCOMPARE(Order(source), QStringLiteral("AC"));
+        QCOMPARE(MarkedIndices(source), QList<qsizetype>{0});
+        // Undo gives both files their own marks back; redo does it again.
+        targetStack.undo();
+        sourceStack.undo();
+        QCOMPARE(target.Uplatnice, targetBefore.Uplatnice);
+        QCOMPARE(source.Uplatnice, sourceBefore.Uplatnice);
+        targetStack.redo();
+        sourceStack.redo();
+        QCOMPARE(MarkedIndices(target), (QList<qsizetype>{3, 4}));
+        QCOMPARE(MarkedIndices(source), QList<qsizetype>{0});
+
+        // Copied within one file without deleting: the copies, not the
+        // sources, are marked.
+        TUplFile f = FileOf(QStringLiteral("ABC"), QStringLiteral("C"));
+        QUndoStack stack;
+        QCOMPARE(PushSlipCopy(stack, f, stack, f, 0, false), 1);
+        QCOMPARE(Order(f), QStringLiteral("CABC"));
+        QCOMPARE(MarkedIndices(f), QList<qsizetype>{0});
+    }
+
+    void editUndoGivesEachSlipItsOwnValue()
+    {
+        // Three marked slips with three different dates; the editor writes
+        // one keystroke at a time, each pushed as the editor does.
+        TUplFile f = FileOf(QStringLiteral("ABCD"), QStringLiteral("ABD"));
+        for (qsizetype i = 0; i < f.Count(); ++i)
+            f.Uplatnice[i].DatumUplate = QStringLiteral("0%1").arg(i + 1) + QStringLiteral("0126");
+        const TUplFile start = f;
+        QUndoStack stack;
+        TrackSavedState(stack, f);
+        int told = 0;
+        const auto type = [&](const QString &date, quint64 visit, const QString &field) {
+            const QList<qsizetype> marked = MarkedIndices(f);
+            const QList<TUpl> before = SlipsAt(f, marked);
+            for (qsizetype i : marked) {
+                f.Uplatnice[i].DatumUplate = date;
+                f.Uplatnice[i].Poziv = date; // what a look-up filled in
+            }
+            f.Snimljena = false;
+            stack.push(new TUplEditCommand(f, marked, before, SlipsAt(f, marked), field, visit,
+                                           [&](TUplFile &) { ++told; }));
+        };
+        const QString datum = QStringLiteral("Datum uplate");
+        type(QStringLiteral("1"), 1, datum);
+        type(QStringLiteral("15"), 1, datum);
+        type(QStringLiteral("150"), 1, datum);
+        QCOMPARE(stack.count(), 1); // one visit, one step
+        QCOMPARE(stack.undoText(), datum);
+        QCOMPARE(told, 0); // the push found it written
+        QCOMPARE(f.Uplatnice[1].DatumUplate, QStringLiteral("150"));
+        QCOMPARE(f.Uplatnice[2].DatumUplate, QStringLiteral("030126")); // not marked
+
+        stack.undo();
+        QCOMPARE(f.Uplatnice, start.Uplatnice);
+        QVERIFY(f.Snimljena);
+        QCOMPARE(told, 1);
+        stack.redo();
+        for (qsizetype i : {0, 1, 3})
+            QCOMPARE(f.Uplatnice[i].Poziv, QStringLiteral("150"));
+        QCOMPARE(f.Uplatnice[2].DatumUplate, QStringLiteral("030126"));
+
+        // Another visit, or another field, is another step; undo takes them
+        // back one at a time.
+        type(QStringLiteral("2"), 2, datum);
+        type(QStringLiteral("3"), 2, QStringLiteral("Poziv na broj"));
+        QCOMPARE(stack.count(), 3);
+        stack.undo();
+        QCOMPARE(f.Uplatnice[0].DatumUplate, QStringLiteral("2"));
+        stack.undo();
+        QCOMPARE(f.Uplatnice[3].DatumUplate, QStringLiteral("150"));
+
+        // Typed and deleted again in one visit: no step is left.
+        const qsizetype steps = stack.index();
+        type(QStringLiteral("9"), 3, datum);
+        type(QStringLiteral("150"), 3, datum);
+        QCOMPARE(stack.count(), steps);
+
+        // Marks changed meanwhile do not merge, and undo touches only the
+        // slips the edit went into, never their marks, states or share.
+        type(QStringLiteral("8"), 3, datum);
+        f.Uplatnice[2].Oznacena = true;
+        type(QStringLiteral("7"), 3, datum);
+        QCOMPARE(stack.count(), steps + 2);
+        f.Uplatnice[0].Oznacena = false;
+        f.Uplatnice[0].Procenat = 40;
+        stack.undo();
+        QCOMPARE(f.Uplatnice[2].DatumUplate, QStringLiteral("030126"));
+        QCOMPARE(f.Uplatnice[0].DatumUplate, QStringLiteral("8"));
+        QVERIFY(!f.Uplatnice[0].Oznacena);
+        QCOMPARE(f.Uplatnice[0].Procenat, 40.0f);
     }
 };
 

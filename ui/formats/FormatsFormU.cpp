@@ -209,7 +209,14 @@ void TFormatsForm::CreateToolBar()
     btnRedo = FDoc.UndoStack().createRedoAction(this, QStringLiteral("Ponovi"));
     btnRedo->setObjectName(QStringLiteral("btnRedo"));
     btnRedo->setIcon(st->standardIcon(QStyle::SP_ArrowForward));
-    btnRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence::Redo});
+    // Ctrl+Shift+Z everywhere, and the platform's other redo key where it has
+    // one (Ctrl+Y on Windows). Each key once: on X11 the two are the same
+    // key, and a key bound twice is ambiguous, so Qt does nothing.
+    QList<QKeySequence> redoKeys = QKeySequence::keyBindings(QKeySequence::Redo);
+    const QKeySequence shiftZ(Qt::CTRL | Qt::SHIFT | Qt::Key_Z);
+    if (!redoKeys.contains(shiftZ))
+        redoKeys.prepend(shiftZ);
+    btnRedo->setShortcuts(redoKeys);
     ToolBar->addAction(btnUndo);
     ToolBar->addAction(btnRedo);
 

@@ -1,11 +1,14 @@
 #include "ui/main/MainFormU.h"
 
 #include "controls/NumEdit.h"
+#include "core/SlipCommands.h"
+#include "core/SlipUndo.h"
 #include "ui/common/ProgramData.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
@@ -16,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QTimer>
 #include <QToolButton>
+#include <QUndoGroup>
 
 namespace {
 
@@ -75,41 +79,74 @@ void TMainForm::DataChange(QWidget *control)
     TOpenFile *open = CurrentOpenFile();
     if (!open)
         return;
-    MarkChanged(*open);
-    if (control == mNapomene) {
-        QString notes = mNapomene->toPlainText();
-        notes.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-        open->File.Napomene = notes;
-        return;
-    }
     const int f = FieldOf(control);
-    if (f < 0)
+    if (f < 0) {
+        MarkChanged(*open);
+        if (control == mNapomene) {
+            QString notes = mNapomene->toPlainText();
+            notes.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+            open->File.Napomene = notes;
+        }
         return;
+    }
+    // A field edit is a step on the file's stack, so the stack's clean state
+    // still tells when undoing leads back to the file as saved.
+    open->File.Snimljena = false;
     const auto field = TEditorField(f);
-    StoreField(field);
-    switch (field) {
-    case efRacunPosiljaoca: {
-        const QString account = mRacunPosiljaoca->text();
-        SetFieldText(mPosiljalac, FData.Posiljaoci.FindNaziv(account));
-        SetFieldText(mBrojObveznika, FData.Posiljaoci.FindBroj(account));
-        SetFieldText(mPoziv, FData.Posiljaoci.FindPoziv(account));
-        break;
+    EditAsOneStep(field, [&] {
+        StoreField(field);
+        switch (field) {
+        case efRacunPosiljaoca:
+            WriteLookup(SenderLookup(FData.Posiljaoci, mRacunPosiljaoca->text()));
+            break;
+        case efRacunPrimaoca:
+            WriteLookup(RecipientLookup(FData.Racuni, mRacunPrimaoca->text()));
+            break;
+        case efVrstaUplate:
+            stVrstaUplate->setText(VrstaUplateName(mVrstaUplate->text()));
+            break;
+        case efVrstaPrihoda:
+            stVrstaPrihoda->setText(FData.Prihodi.FindNaziv(mVrstaPrihoda->text()));
+            break;
+        case efOpstina:
+            stOpstina->setText(FData.Opstine.FindNaziv(mOpstina->text()));
+            break;
+        default:
+            break;
+        }
+    });
+}
+
+void TMainForm::WriteLookup(const TLookupWrites &writes)
+{
+    for (const TLookupWrite &w : writes)
+        SetFieldText(FFields[w.Field], w.Text);
+}
+
+void TMainForm::EditAsOneStep(TEditorField named, const std::function<void()> &write)
+{
+    // What a look-up fills in belongs to the edit that asked for it: the
+    // outermost write takes the step, the nested ones only write.
+    TOpenFile *open = CurrentOpenFile();
+    if (!open || FEditDepth > 0) {
+        write();
+        return;
     }
-    case efRacunPrimaoca:
-        SetFieldText(mPrimalac, FData.Racuni.FindNaziv(mRacunPrimaoca->text()));
-        break;
-    case efVrstaUplate:
-        stVrstaUplate->setText(VrstaUplateName(mVrstaUplate->text()));
-        break;
-    case efVrstaPrihoda:
-        stVrstaPrihoda->setText(FData.Prihodi.FindNaziv(mVrstaPrihoda->text()));
-        break;
-    case efOpstina:
-        stOpstina->setText(FData.Opstine.FindNaziv(mOpstina->text()));
-        break;
-    default:
-        break;
-    }
+    TUplFile &file = open->File;
+    const QList<qsizetype> marked = MarkedIndices(file);
+    const QList<TUpl> before = SlipsAt(file, marked);
+    ++FEditDepth;
+    write();
+    --FEditDepth;
+    if (marked.isEmpty() || CurrentOpenFile() != open)
+        return;
+    const QList<TUpl> after = SlipsAt(file, marked);
+    bool changed = false;
+    for (qsizetype k = 0; k < marked.size() && !changed; ++k)
+        changed = !SameSlipData(before[k], after[k]);
+    if (changed)
+        PushSlipCommand(*open, new TUplEditCommand(file, marked, before, after, FieldCaption(named),
+                                                   FEditVisit, SlipsChangedHandler()));
 }
 
 void TMainForm::SetListModel(QAbstractItemModel *model)
@@ -229,6 +266,8 @@ int TMainForm::CurrentSlipIndex() const
 void TMainForm::ShowCurrentSlip()
 {
     Editing = false;
+    // Typing after the fields were filled again is a new undo step.
+    ++FEditVisit;
     FSettingText = true;
     TUplFile *file = CurrentFile();
     int marked = 0;
@@ -399,10 +438,76 @@ bool TMainForm::IsWindowCommandKey(const QKeyEvent &key) const
     return false;
 }
 
+int TMainForm::UndoKeyOf(const QKeyEvent &key) const
+{
+    const QKeySequence pressed(key.keyCombination());
+    if (key.matches(QKeySequence::Undo) || (UplUndoA && pressed == UplUndoA->shortcut()))
+        return -1;
+    if (key.matches(QKeySequence::Redo) || (UplRedoA && pressed == UplRedoA->shortcut()))
+        return 1;
+    return 0;
+}
+
+void TMainForm::UndoStep(int direction)
+{
+    // The line edits keep a private undo of their own; it would write its
+    // text into every marked slip. The file's stack gives each slip back its
+    // own value.
+    SyncSlipUndo();
+    if (direction < 0 && SlipUndo->canUndo())
+        SlipUndo->undo();
+    else if (direction > 0 && SlipUndo->canRedo())
+        SlipUndo->redo();
+}
+
+void TMainForm::FieldContextMenu(QLineEdit *edit, const QPoint &globalPos)
+{
+    QMenu *menu = edit->createStandardContextMenu();
+    SyncSlipUndo();
+    for (QAction *a : menu->actions()) {
+        const bool undo = a->objectName() == QLatin1String("edit-undo");
+        if (!undo && a->objectName() != QLatin1String("edit-redo"))
+            continue;
+        QObject::disconnect(a, &QAction::triggered, nullptr, nullptr);
+        a->setEnabled(undo ? SlipUndo->canUndo() : SlipUndo->canRedo());
+        connect(a, &QAction::triggered, this, [this, undo] { UndoStep(undo ? -1 : 1); });
+    }
+    menu->exec(globalPos);
+    delete menu;
+}
+
 bool TMainForm::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == TabSheet && event->type() == QEvent::Resize)
         LayoutWidths();
+    if (auto *w = qobject_cast<QWidget *>(watched); w && FieldOf(w) >= 0) {
+        switch (event->type()) {
+        case QEvent::FocusIn:
+            ++FEditVisit; // a new visit to a field is a new undo step
+            break;
+        case QEvent::ShortcutOverride:
+            // The key reaches the field, which hands it to the file's stack.
+            if (UndoKeyOf(*static_cast<QKeyEvent *>(event)) != 0) {
+                event->accept();
+                return true;
+            }
+            break;
+        case QEvent::KeyPress:
+            if (const int direction = UndoKeyOf(*static_cast<QKeyEvent *>(event))) {
+                UndoStep(direction);
+                return true;
+            }
+            break;
+        case QEvent::ContextMenu:
+            if (auto *e = qobject_cast<QLineEdit *>(w)) {
+                FieldContextMenu(e, static_cast<QContextMenuEvent *>(event)->globalPos());
+                return true;
+            }
+            break;
+        default:
+            break;
+        }
+    }
     if (event->type() == QEvent::ShortcutOverride) {
         auto *w = qobject_cast<QWidget *>(watched);
         if (w && (w == mNapomene || FieldOf(w) >= 0) &&
@@ -484,34 +589,30 @@ void TMainForm::mnuRedovnaClick(QAction *item)
 
 void TMainForm::WritePickedEntry(TCatalogueKind kind, const TCatalogueEntry &e)
 {
+    const TLookupWrites writes = EntryPick(kind, e);
+    if (writes.isEmpty())
+        return;
+    EditAsOneStep(writes.first().Field, [&] { WriteLookup(writes); });
+    // The names beside the codes are the picked entry's own.
     switch (kind) {
     case TCatalogueKind::Opstine:
-        SetFieldText(mOpstina, e.Sifra);
         stOpstina->setText(e.Naziv);
-        mOpstina->setFocus();
         break;
     case TCatalogueKind::Prihodi:
-        SetFieldText(mVrstaPrihoda, e.Sifra);
         stVrstaPrihoda->setText(e.Naziv);
-        mVrstaPrihoda->setFocus();
         break;
     case TCatalogueKind::Racuni:
-        SetFieldText(mRacunPrimaoca, e.Sifra);
-        SetFieldText(mPrimalac, e.Naziv);
-        mRacunPrimaoca->setFocus();
-        break;
     case TCatalogueKind::Svrhe:
-        SetFieldText(mSvrha, e.Sifra);
-        mSvrha->setFocus();
         break;
     }
+    FFields[writes.first().Field]->setFocus();
 }
 
 void TMainForm::WritePickedSender(const TSenderEntry &s)
 {
-    SetFieldText(mRacunPosiljaoca, s.Sifra);
-    SetFieldText(mPosiljalac, s.Naziv);
-    SetFieldText(mBrojObveznika, s.Broj);
-    SetFieldText(mPoziv, s.Poziv);
+    const TLookupWrites writes = SenderPick(s);
+    if (writes.isEmpty())
+        return;
+    EditAsOneStep(efRacunPosiljaoca, [&] { WriteLookup(writes); });
     mRacunPosiljaoca->setFocus();
 }

@@ -60,8 +60,17 @@ void TMainForm::InitSlipCommands()
     UplRedoA = SlipUndo->createRedoAction(this, QStringLiteral("Ponovi"));
     UplRedoA->setObjectName(QStringLiteral("UplRedoA"));
     UplRedoA->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    // The step is named after a colon: "Poništi: Datum uplate".
+    const auto caption = [](QAction *action, const QString &verb) {
+        return [action, verb](const QString &step) { action->setText(UndoCaption(verb, step)); };
+    };
+    connect(SlipUndo, &QUndoGroup::undoTextChanged, UplUndoA,
+            caption(UplUndoA, QStringLiteral("Poništi")));
+    connect(SlipUndo, &QUndoGroup::redoTextChanged, UplRedoA,
+            caption(UplRedoA, QStringLiteral("Ponovi")));
     for (QAction *a : {UplUndoA, UplRedoA}) {
-        // Only in the slip list: the editor's fields keep their own undo.
+        // Only in the slip list; the editor's fields hand the same keys to
+        // the same stack themselves (their own undo would bypass it).
         a->setShortcutContext(Qt::WidgetShortcut);
         UplList->addAction(a);
     }
@@ -117,6 +126,9 @@ void TMainForm::PushSlipCommand(TOpenFile &open, QUndoCommand *command)
 {
     AdoptSlipUndo(&open);
     open.Undo.push(command);
+    // "Poništi" in the menu follows at once, not only at the next tab change.
+    if (&open == CurrentOpenFile())
+        SyncSlipUndo();
 }
 
 TSlipsChanged TMainForm::SlipsChangedHandler()

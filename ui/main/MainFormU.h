@@ -352,6 +352,13 @@ private:
     void ConnectField(TEditorField field);
     int FieldOf(QWidget *control) const;
     bool IsWindowCommandKey(const QKeyEvent &key) const;
+    // Field edits on the file's undo stack (MainFormEditor.cpp).
+    void EditAsOneStep(TEditorField named, const std::function<void()> &write);
+    void WriteLookup(const TLookupWrites &writes);
+    // -1 for an undo key, 1 for a redo key, 0 for any other.
+    int UndoKeyOf(const QKeyEvent &key) const;
+    void UndoStep(int direction);
+    void FieldContextMenu(QLineEdit *edit, const QPoint &globalPos);
     void NoteDropped(int dropped);
 
     // MainFormFiles.cpp
@@ -373,6 +380,8 @@ private:
     QList<QAction *> FEnabledActions;
     QStringList FStartErrors;
     bool FSettingText = false; // a programmatic write, handled by its writer
+    int FEditDepth = 0;        // inside an editor write that takes an undo step
+    quint64 FEditVisit = 0;    // edits of one visit to a field merge
     bool FShownOnce = false;
     int FFixedHeight = 0;
 };

@@ -120,6 +120,82 @@ const QString *SlipText(const TUpl &slip, TEditorField field)
     return SlipText(const_cast<TUpl &>(slip), field);
 }
 
+QString FieldCaption(TEditorField field)
+{
+    static const char *const captions[EditorFieldCount] = {"Račun pošiljaoca",
+                                                           "Pošiljalac",
+                                                           "Svrha doznake",
+                                                           "Račun primaoca",
+                                                           "Primalac",
+                                                           "Iznos",
+                                                           "HITNO",
+                                                           "Broj obveznika",
+                                                           "Vrsta uplate",
+                                                           "Vrsta prihoda",
+                                                           "Općina",
+                                                           "Poziv na broj",
+                                                           "Budžetska organizacija",
+                                                           "Porezni period od",
+                                                           "Porezni period do",
+                                                           "Datum uplate",
+                                                           "Mjesto uplate"};
+    return QString::fromUtf8(captions[field]);
+}
+
+QString UndoCaption(const QString &verb, const QString &step)
+{
+    return step.isEmpty() ? verb : QStringLiteral("%1: %2").arg(verb, step);
+}
+
+TLookupWrites LookupWrites(const TLookupWrites &catalogueValues)
+{
+    TLookupWrites writes;
+    for (const TLookupWrite &w : catalogueValues)
+        if (!w.Text.isEmpty())
+            writes.append(w);
+    return writes;
+}
+
+TLookupWrites SenderLookup(const TSenderCatalogue &senders, const QString &account)
+{
+    const qsizetype i = senders.IndexOf(account);
+    if (i < 0)
+        return {};
+    const TSenderEntry &s = senders.At(i);
+    return LookupWrites({{efPosiljalac, s.Naziv}, {efBrojObveznika, s.Broj}, {efPoziv, s.Poziv}});
+}
+
+TLookupWrites RecipientLookup(const TCatalogue &accounts, const QString &account)
+{
+    const qsizetype i = accounts.IndexOf(account);
+    if (i < 0)
+        return {};
+    return LookupWrites({{efPrimalac, accounts.At(i).Naziv}});
+}
+
+TLookupWrites SenderPick(const TSenderEntry &sender)
+{
+    return LookupWrites({{efRacunPosiljaoca, sender.Sifra},
+                         {efPosiljalac, sender.Naziv},
+                         {efBrojObveznika, sender.Broj},
+                         {efPoziv, sender.Poziv}});
+}
+
+TLookupWrites EntryPick(TCatalogueKind kind, const TCatalogueEntry &entry)
+{
+    switch (kind) {
+    case TCatalogueKind::Opstine:
+        return LookupWrites({{efOpstina, entry.Sifra}});
+    case TCatalogueKind::Prihodi:
+        return LookupWrites({{efVrstaPrihoda, entry.Sifra}});
+    case TCatalogueKind::Racuni:
+        return LookupWrites({{efRacunPrimaoca, entry.Sifra}, {efPrimalac, entry.Naziv}});
+    case TCatalogueKind::Svrhe:
+        return LookupWrites({{efSvrha, entry.Sifra}});
+    }
+    return {};
+}
+
 TFieldLooks MergeFieldStates(const QList<TUpl> &slips)
 {
     TFieldLooks looks;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogues/Catalogue.h"
 #include "core/Upl.h"
 
 #include <QList>
@@ -74,6 +75,42 @@ QString ControlName(TEditorField field);
 // The slip's text for a text field (not Iznos or Hitno); nullptr for those two.
 QString *SlipText(TUpl &slip, TEditorField field);
 const QString *SlipText(const TUpl &slip, TEditorField field);
+
+// The field's name as the user knows it ("Datum uplate"), for the undo step
+// an edit of it makes.
+QString FieldCaption(TEditorField field);
+// The caption of an undo or redo command: "Poništi: Datum uplate", or the
+// verb alone when there is no step.
+QString UndoCaption(const QString &verb, const QString &step);
+
+// --- Look-ups -----------------------------------------------------------------
+
+// One value a look-up writes into an editor field.
+struct TLookupWrite
+{
+    TEditorField Field = efRacunPosiljaoca;
+    QString Text;
+    bool operator==(const TLookupWrite &) const = default;
+};
+using TLookupWrites = QList<TLookupWrite>;
+
+// The rule of every look-up: a field takes the catalogue's value only where
+// the catalogue has one. An empty catalogue value, or a code the catalogue
+// does not know, leaves the field as the user typed it: a look-up never
+// clears anything. Of the pairs given, those with a value.
+TLookupWrites LookupWrites(const TLookupWrites &catalogueValues);
+// The sender's account typed: name, taxpayer number and reference number of
+// the first sender with that account.
+TLookupWrites SenderLookup(const TSenderCatalogue &senders, const QString &account);
+// The recipient's account typed: the account's name.
+TLookupWrites RecipientLookup(const TCatalogue &accounts, const QString &account);
+// A sender picked in the senders window: the account and whatever of the
+// rest the entry holds.
+TLookupWrites SenderPick(const TSenderEntry &sender);
+// An entry picked in a code catalogue's window: the code into its field and,
+// for recipient accounts, the name when it has one. (Revenue types and
+// municipalities show their names beside the code; they fill no field.)
+TLookupWrites EntryPick(TCatalogueKind kind, const TCatalogueEntry &entry);
 
 // Enabled and shown, per entry of Stanja.
 struct TFieldLook

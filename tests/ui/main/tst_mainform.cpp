@@ -33,6 +33,7 @@
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolButton>
+#include <QUndoStack>
 
 #include <limits>
 #include <memory>
@@ -90,6 +91,8 @@ private Q_SLOTS:
     void commandLineFile();
     void rejectedCommandLineFileStartsANewFile();
     void senderAccountFillsEveryMarkedSlip();
+    void lookupsKeepWhatTheCatalogueLacks();
+    void fieldEditsAreUndoStepsPerSlip();
     void severalMarkedSlipsShowEmptyFieldsAndMergedStates();
     void alignFieldsMovesRowsUp();
     void pageKeysWrapAround();
@@ -235,15 +238,15 @@ void TestMainForm::senderAccountFillsEveryMarkedSlip()
     QCOMPARE(w->mPosiljalac->text(), QStringLiteral("Firma d.o.o."));
     QVERIFY(!f.Snimljena);
 
-    // An account the catalogue does not know empties the three fields in
-    // every marked slip, although the shown fields were empty already.
+    // An account the catalogue does not know leaves the three fields of
+    // every marked slip as they were.
     w->ShowCurrentSlip();
     QCOMPARE(w->mPosiljalac->text(), QString());
     QTest::keyClicks(w->mRacunPosiljaoca, QStringLiteral("9"));
     for (int i : {0, 2}) {
         QCOMPARE(f.Uplatnice.at(i).RacunPosiljaoca, QStringLiteral("9"));
-        QCOMPARE(f.Uplatnice.at(i).Posiljalac, QString());
-        QCOMPARE(f.Uplatnice.at(i).Poziv, QString());
+        QCOMPARE(f.Uplatnice.at(i).Posiljalac, QStringLiteral("Firma d.o.o."));
+        QCOMPARE(f.Uplatnice.at(i).Poziv, QStringLiteral("7654321"));
     }
     // The amount typed goes into both; their other fields stay.
     w->mIznos->setFocus();
@@ -252,6 +255,154 @@ void TestMainForm::senderAccountFillsEveryMarkedSlip()
     QCOMPARE(f.Uplatnice.at(0).Iznos, 12.5);
     QCOMPARE(f.Uplatnice.at(2).Iznos, 12.5);
     QCOMPARE(f.Uplatnice.at(1).Iznos, 20.0);
+}
+
+void TestMainForm::lookupsKeepWhatTheCatalogueLacks()
+{
+    // Sender 1011…0001 is known without a reference number; the slip's
+    // account 1011…0009 is not in the catalogue.
+    const QString known = QStringLiteral("1011000000000001");
+    m_data->Posiljaoci.Add(
+        {known, QStringLiteral("Firma d.o.o."), QStringLiteral("4200000000001"), QString()});
+    m_data->Racuni.Add(QStringLiteral("3380000000000001"), QStringLiteral("Elektroprivreda"));
+    m_data->Racuni.Add(QStringLiteral("3380000000000002"), QString());
+    m_data->Opstine.Add(QStringLiteral("077"), QStringLiteral("Centar"));
+    m_data->Prihodi.Add(QStringLiteral("711111"), QStringLiteral("Porez"));
+    TUplFile file = MakeFile(Path(QStringLiteral("l.upl")), 1, {0});
+    TUpl &start = file.Uplatnice[0];
+    start.RacunPosiljaoca = QStringLiteral("1011000000000009");
+    start.Posiljalac = QStringLiteral("Ručno upisano ime");
+    start.BrojObveznika = QStringLiteral("4200000000009");
+    start.Poziv = QStringLiteral("1234567890");
+    start.Primalac = QStringLiteral("Primalac upisan rukom");
+    start.Opstina = QStringLiteral("099");
+    QVERIFY(WriteUplFile(file));
+    auto w = MakeForm(file.FileName);
+    const TUpl &slip = w->CurrentFile()->Uplatnice.at(0);
+
+    // Correcting the last digit to another unknown account: on the way
+    // (deleted, retyped) nothing typed by hand is lost.
+    w->mRacunPosiljaoca->setFocus();
+    w->mRacunPosiljaoca->end(false);
+    QTest::keyClick(w->mRacunPosiljaoca, Qt::Key_Backspace);
+    QCOMPARE(slip.Posiljalac, QStringLiteral("Ručno upisano ime"));
+    QTest::keyClicks(w->mRacunPosiljaoca, QStringLiteral("8"));
+    QCOMPARE(slip.RacunPosiljaoca, QStringLiteral("1011000000000008"));
+    QCOMPARE(slip.Posiljalac + slip.BrojObveznika + slip.Poziv,
+             QStringLiteral("Ručno upisano ime42000000000091234567890"));
+    // Corrected to the known account: its name and number come in, the
+    // reference number it does not have stays.
+    QTest::keyClick(w->mRacunPosiljaoca, Qt::Key_Backspace);
+    QTest::keyClicks(w->mRacunPosiljaoca, QStringLiteral("1"));
+    QCOMPARE(slip.Posiljalac, QStringLiteral("Firma d.o.o."));
+    QCOMPARE(slip.BrojObveznika, QStringLiteral("4200000000001"));
+    QCOMPARE(slip.Poziv, QStringLiteral("1234567890"));
+    QCOMPARE(w->mPoziv->text(), QStringLiteral("1234567890"));
+
+    // Recipient account: unknown and known without a name keep the typed
+    // recipient; a known one with a name fills it.
+    w->mRacunPrimaoca->setFocus();
+    QTest::keyClicks(w->mRacunPrimaoca, QStringLiteral("3380000000000002"));
+    QCOMPARE(slip.Primalac, QStringLiteral("Primalac upisan rukom"));
+    w->mRacunPrimaoca->clear();
+    QTest::keyClicks(w->mRacunPrimaoca, QStringLiteral("3380000000000001"));
+    QCOMPARE(slip.Primalac, QStringLiteral("Elektroprivreda"));
+
+    // Revenue type and municipality show a name beside a known code and
+    // touch no other field of the slip.
+    const TUpl beforeCodes = slip;
+    w->mOpstina->setFocus();
+    w->mOpstina->clear();
+    QTest::keyClicks(w->mOpstina, QStringLiteral("077"));
+    QCOMPARE(w->stOpstina->text(), QStringLiteral("Centar"));
+    w->mVrstaPrihoda->setFocus();
+    QTest::keyClicks(w->mVrstaPrihoda, QStringLiteral("711111"));
+    QCOMPARE(w->stVrstaPrihoda->text(), QStringLiteral("Porez"));
+    TUpl expected = beforeCodes;
+    expected.Opstina = QStringLiteral("077");
+    expected.VrstaPrihoda = QStringLiteral("711111");
+    QCOMPARE(slip, expected);
+
+    // Picks follow the same rule: what the entry lacks stays.
+    w->WritePickedEntry(TCatalogueKind::Racuni, {QStringLiteral("3380000000000002"), QString()});
+    QCOMPARE(slip.RacunPrimaoca, QStringLiteral("3380000000000002"));
+    QCOMPARE(slip.Primalac, QStringLiteral("Elektroprivreda"));
+    w->WritePickedSender(
+        {QStringLiteral("1011000000000005"), QStringLiteral("Drugi"), QString(), QString()});
+    QCOMPARE(slip.RacunPosiljaoca + slip.Posiljalac, QStringLiteral("1011000000000005Drugi"));
+    QCOMPARE(slip.BrojObveznika + slip.Poziv, QStringLiteral("42000000000011234567890"));
+    w->WritePickedEntry(TCatalogueKind::Svrhe, {QStringLiteral("Porez na dobit"), QString()});
+    QCOMPARE(slip.Svrha, QStringLiteral("Porez na dobit"));
+
+    // What is kept is what is saved.
+    QVERIFY(w->SaveFile(*w->CurrentOpenFile()));
+    const TUplReadResult saved = ReadUplFile(file.FileName);
+    QVERIFY(saved.File);
+    QCOMPARE(saved.File->Uplatnice.at(0).Poziv, QStringLiteral("1234567890"));
+    QCOMPARE(saved.File->Uplatnice.at(0).Primalac, QStringLiteral("Elektroprivreda"));
+}
+
+void TestMainForm::fieldEditsAreUndoStepsPerSlip()
+{
+    m_data->Posiljaoci.Add({QStringLiteral("1011000000000001"), QStringLiteral("Firma d.o.o."),
+                            QString(), QStringLiteral("7654321")});
+    TUplFile file = MakeFile(Path(QStringLiteral("u.upl")), 4, {0, 1, 3});
+    for (int i = 0; i < 4; ++i)
+        file.Uplatnice[i].DatumUplate = QStringLiteral("0%1").arg(i + 1) + QStringLiteral("0126");
+    QVERIFY(WriteUplFile(file));
+    auto w = MakeForm(file.FileName);
+    const TUplFile &f = *w->CurrentFile();
+    const QList<TUpl> start = f.Uplatnice;
+    QUndoStack &stack = w->CurrentOpenFile()->Undo;
+
+    // A date typed into three marked slips: one step, named after the field.
+    w->mDatumUplate->setFocus();
+    w->mDatumUplate->home(false);
+    QTest::keyClicks(w->mDatumUplate, QStringLiteral("150626"));
+    for (int i : {0, 1, 3})
+        QCOMPARE(f.Uplatnice.at(i).DatumUplate, QStringLiteral("150626"));
+    QCOMPARE(stack.count(), 1);
+    w->SyncSlipUndo();
+    QVERIFY(w->UplUndoA->isEnabled());
+    QCOMPARE(w->UplUndoA->text(), QStringLiteral("Poništi: Datum uplate"));
+
+    // Ctrl+Z in the field goes to the file's stack: each slip gets its own
+    // date back (the line edit's own undo would blank all three).
+    QTest::keyClick(w->mDatumUplate, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(f.Uplatnice, start);
+    QVERIFY(f.Snimljena);
+    QCOMPARE(w->UplRedoA->text(), QStringLiteral("Ponovi: Datum uplate"));
+    QCOMPARE(w->UplUndoA->text(), QStringLiteral("Poništi"));
+    QTest::keyClick(w->mDatumUplate, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    for (int i : {0, 1, 3})
+        QCOMPARE(f.Uplatnice.at(i).DatumUplate, QStringLiteral("150626"));
+    QCOMPARE(f.Uplatnice.at(2).DatumUplate, QStringLiteral("030126"));
+    QVERIFY(!f.Snimljena);
+
+    // Another field is another step; the look-up's writes belong to it.
+    w->mRacunPosiljaoca->setFocus();
+    QTest::keyClicks(w->mRacunPosiljaoca, QStringLiteral("1011000000000001"));
+    QCOMPARE(stack.count(), 2);
+    QCOMPARE(w->UplUndoA->text(), QStringLiteral("Poništi: Račun pošiljaoca"));
+    QCOMPARE(f.Uplatnice.at(1).Poziv, QStringLiteral("7654321"));
+    QTest::keyClick(w->mRacunPosiljaoca, Qt::Key_Z, Qt::ControlModifier);
+    for (int i : {0, 1, 3}) {
+        QCOMPARE(f.Uplatnice.at(i).Posiljalac, start.at(i).Posiljalac);
+        QCOMPARE(f.Uplatnice.at(i).Poziv, QString());
+        QCOMPARE(f.Uplatnice.at(i).DatumUplate, QStringLiteral("150626"));
+    }
+    // Leaving the field and coming back starts a new step.
+    QTest::keyClicks(w->mRacunPosiljaoca, QStringLiteral("5"));
+    w->mPoziv->setFocus();
+    w->mRacunPosiljaoca->setFocus();
+    QTest::keyClicks(w->mRacunPosiljaoca, QStringLiteral("6"));
+    QCOMPARE(stack.count(), 3);
+    // The slip list's Ctrl+Z takes back the same steps.
+    w->UplList->setFocus();
+    QTest::keyClick(w->UplList, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(w->UplList, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(w->UplList, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(f.Uplatnice, start);
 }
 
 void TestMainForm::severalMarkedSlipsShowEmptyFieldsAndMergedStates()

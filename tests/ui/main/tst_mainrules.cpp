@@ -26,6 +26,7 @@ private Q_SLOTS:
     void win1250Text();
     void fieldsMapToDistinctSlipMembers();
     void changedOnDisk();
+    void lookupsWriteOnlyWhatTheCatalogueHas();
 };
 
 void TestMainRules::enabling()
@@ -331,6 +332,49 @@ void TestMainRules::changedOnDisk()
     QVERIFY(f.setFileTime(open.DiskTime.addSecs(5), QFileDevice::FileModificationTime));
     f.close();
     QVERIFY(open.ChangedOnDisk());
+}
+
+void TestMainRules::lookupsWriteOnlyWhatTheCatalogueHas()
+{
+    TSenderCatalogue senders;
+    senders.Add({QStringLiteral("1011"), QStringLiteral("Firma"), QStringLiteral("42"), QString()});
+    senders.Add({QStringLiteral("2022"), QString(), QString(), QStringLiteral("77")});
+    // A known account writes what its entry holds, nothing for the empty
+    // reference number; letter case of the code does not matter.
+    QCOMPARE(SenderLookup(senders, QStringLiteral("1011")),
+             (TLookupWrites{{efPosiljalac, QStringLiteral("Firma")},
+                            {efBrojObveznika, QStringLiteral("42")}}));
+    QCOMPARE(SenderLookup(senders, QStringLiteral("2022")),
+             (TLookupWrites{{efPoziv, QStringLiteral("77")}}));
+    // Unknown, partly typed or empty: nothing is written, nothing cleared.
+    QVERIFY(SenderLookup(senders, QStringLiteral("101")).isEmpty());
+    QVERIFY(SenderLookup(senders, QString()).isEmpty());
+
+    TCatalogue accounts;
+    accounts.Add(QStringLiteral("338A"), QStringLiteral("Elektroprivreda"));
+    accounts.Add(QStringLiteral("339"), QString());
+    QCOMPARE(RecipientLookup(accounts, QStringLiteral("338a")),
+             (TLookupWrites{{efPrimalac, QStringLiteral("Elektroprivreda")}}));
+    QVERIFY(RecipientLookup(accounts, QStringLiteral("339")).isEmpty());
+    QVERIFY(RecipientLookup(accounts, QStringLiteral("3")).isEmpty());
+
+    // Picks: the code always, the rest only where the entry has it.
+    QCOMPARE(SenderPick({QStringLiteral("1"), QString(), QStringLiteral("B"), QString()}),
+             (TLookupWrites{{efRacunPosiljaoca, QStringLiteral("1")},
+                            {efBrojObveznika, QStringLiteral("B")}}));
+    QCOMPARE(EntryPick(TCatalogueKind::Racuni, {QStringLiteral("338"), QString()}),
+             (TLookupWrites{{efRacunPrimaoca, QStringLiteral("338")}}));
+    QCOMPARE(EntryPick(TCatalogueKind::Opstine, {QStringLiteral("077"), QStringLiteral("C")}),
+             (TLookupWrites{{efOpstina, QStringLiteral("077")}}));
+    QCOMPARE(EntryPick(TCatalogueKind::Prihodi, {QStringLiteral("711"), QStringLiteral("P")}),
+             (TLookupWrites{{efVrstaPrihoda, QStringLiteral("711")}}));
+    QCOMPARE(EntryPick(TCatalogueKind::Svrhe, {QStringLiteral("Porez"), QString()}),
+             (TLookupWrites{{efSvrha, QStringLiteral("Porez")}}));
+    QVERIFY(EntryPick(TCatalogueKind::Svrhe, {QString(), QString()}).isEmpty());
+
+    QCOMPARE(UndoCaption(QStringLiteral("Poništi"), FieldCaption(efDatumUplate)),
+             QStringLiteral("Poništi: Datum uplate"));
+    QCOMPARE(UndoCaption(QStringLiteral("Ponovi"), QString()), QStringLiteral("Ponovi"));
 }
 
 QTEST_GUILESS_MAIN(TestMainRules)
