@@ -215,7 +215,8 @@ void TNumEdit::SetDecimals(int decimals)
 
 void TNumEdit::SetValue(double value)
 {
-    if (!std::isfinite(value) || value == FValue)
+    // A blank edit shows the value even when it is the one it holds.
+    if (!std::isfinite(value) || (value == FValue && !FBlank))
         return;
     FValue = value;
     CheckRange(FValue, FCheckType, FMinValue, FMaxValue);
@@ -274,8 +275,18 @@ void TNumEdit::CorrectAndShow()
     ShowValue();
 }
 
+void TNumEdit::ShowBlank()
+{
+    BeginLoad();
+    FBlank = true;
+    FBlankValue = FValue;
+    clear();
+    EndLoad();
+}
+
 void TNumEdit::ShowValue()
 {
+    FBlank = false;
     const QString shown = FormatNumber(FValue, FDecimals);
     if (shown != text())
         setText(shown); // runs the typing rule through textChanged
@@ -285,7 +296,8 @@ void TNumEdit::ShowValue()
 
 void TNumEdit::TextChanged()
 {
-    if (const std::optional<double> parsed = ParseNumber(text())) {
+    if (const std::optional<double> parsed = ParseNumber(text());
+        parsed && FitsShownDigits(*parsed, FDecimals)) {
         double value = *parsed;
         if (CheckRange(value, FCheckType, FMinValue, FMaxValue))
             FValue = *parsed;
@@ -310,7 +322,10 @@ void TNumEdit::StepValue(bool up, int repeatCount)
     if (isReadOnly())
         return;
     const double base = ParseNumber(text()).value_or(FValue);
-    SetValue(SteppedValue(base, up, FStep, repeatCount));
+    const double stepped = SteppedValue(base, up, FStep, repeatCount);
+    // Stepping past what can be shown and printed stops at the last value.
+    if (FitsShownDigits(stepped, FDecimals))
+        SetValue(stepped);
 }
 
 void TNumEdit::Beep()
@@ -334,7 +349,7 @@ void TNumEdit::keyPressEvent(QKeyEvent *event)
         if (typed.size() == 1)
             decision = FilterKeystroke(typed.at(0), text(), cursorPosition(),
                                        hasSelectedText() ? selectionStart() : -1, FDecimals,
-                                       LocaleDecimalSeparator());
+                                       LocaleDecimalSeparator(), int(selectedText().size()));
         switch (decision.Action) {
         case TKeyAction::Accept:
             break;
@@ -400,6 +415,13 @@ bool TNumEdit::KeepFocus()
 void TNumEdit::LeaveField()
 {
     const QString typed = text();
+    if (typed.isEmpty() && FBlank) {
+        // Still (or again) standing for values that differ: what was typed
+        // and erased is taken back without a word.
+        FValue = FLastValue = FBlankValue;
+        Q_EMIT OnExit();
+        return;
+    }
     if (typed.isEmpty()) {
         ShowValue();
         selectAll();
@@ -409,7 +431,9 @@ void TNumEdit::LeaveField()
     }
 
     const std::optional<double> parsed = ParseNumber(typed);
-    if (!parsed) {
+    // A pasted number with more digits than can be shown and printed is
+    // refused like one that does not parse.
+    if (!parsed || !FitsShownDigits(*parsed, FDecimals)) {
         selectAll();
         if (KeepFocus())
             Beep();

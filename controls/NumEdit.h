@@ -134,6 +134,13 @@ public:
     void EndLoad();
     bool Loading() const { return FLoading > 0; }
 
+    // Shows an empty text (the owner's placeholder then says why, e.g. that
+    // the values it stands for differ) with Value unchanged. Until a value is
+    // shown, leaving the field empty is no error: Value returns to what it
+    // was when blanked, without a notification.
+    void ShowBlank();
+    bool Blank() const { return FBlank; }
+
     // Steps the value as the buttons and arrow keys do (nothing when
     // read-only); repeatCount decides whether the multiplier applies.
     void StepValue(bool up, int repeatCount);
@@ -186,5 +193,7 @@ private:
     double FLastValue = 0; // the value last reported through OnChange
     int FKeyCount = 0;     // key-downs since the last key release
     int FLoading = 0;
+    bool FBlank = false;    // ShowBlank's empty text is allowed
+    double FBlankValue = 0; // Value when it was blanked
     TNumEditButtons *FButtons = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "controls/NumberRules.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -184,8 +185,20 @@ bool CheckRange(double &value, TCheckType checkType, double minValue, double max
     return true;
 }
 
+int MaxWholeDigits(int decimals)
+{
+    return std::max(1, SignificantDigits - std::max(decimals, 0));
+}
+
+bool FitsShownDigits(double value, int decimals)
+{
+    if (decimals < 0)
+        return true;
+    return std::fabs(value) < std::pow(10.0, MaxWholeDigits(decimals));
+}
+
 TKeyDecision FilterKeystroke(QChar ch, const QString &text, int cursor, int selectionStart,
-                             int decimals, QChar separator)
+                             int decimals, QChar separator, int selectionLength)
 {
     // The caret, or the start of the selection when there is one.
     const int position = selectionStart >= 0 ? selectionStart : cursor;
@@ -213,6 +226,25 @@ TKeyDecision FilterKeystroke(QChar ch, const QString &text, int cursor, int sele
     const qsizetype sep = text.indexOf(separator);
     if (decimals > 0 && sep >= 0 && position > sep && text.size() - sep - 1 >= decimals)
         return {TKeyAction::Refuse};
+
+    // No more whole digits than can be shown and printed.
+    if (decimals >= 0 && (sep < 0 || position <= sep)) {
+        QString after = text;
+        after.replace(position, selectionStart >= 0 ? selectionLength : 0, ch);
+        const qsizetype afterSep = after.indexOf(separator);
+        int whole = 0;
+        bool leading = true;
+        for (qsizetype i = 0; i < (afterSep < 0 ? after.size() : afterSep); ++i) {
+            if (!IsAsciiDigit(after.at(i)))
+                continue;
+            if (leading && after.at(i) == u'0')
+                continue; // leading zeros carry no digit of the value
+            leading = false;
+            ++whole;
+        }
+        if (whole > MaxWholeDigits(decimals))
+            return {TKeyAction::Refuse};
+    }
     return {TKeyAction::Accept};
 }
 

@@ -53,9 +53,18 @@ struct TKeyDecision
 };
 
 // The keystroke filter for one typed character. cursor is the caret position;
-// selectionStart is -1 when nothing is selected.
+// selectionStart is -1 when nothing is selected, selectionLength the number of
+// characters selected.
 TKeyDecision FilterKeystroke(QChar ch, const QString &text, int cursor, int selectionStart,
-                             int decimals, QChar separator);
+                             int decimals, QChar separator, int selectionLength = 0);
+
+// A number is shown and printed with at most 15 significant digits; with a
+// fixed number of decimals that leaves 15 - decimals digits before the
+// separator (a value past them would show as "1E20" and could not be printed).
+int MaxWholeDigits(int decimals);
+// Whether value keeps every digit when shown with decimals (always true for a
+// general form, decimals < 0).
+bool FitsShownDigits(double value, int decimals);
 
 // How far one step of the up/down buttons or arrow keys moves the value.
 struct TStepRule

@@ -69,6 +69,20 @@ void TSlipTileDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opt
         QPalette::ButtonText);
     box.SetRect(SlipTileTextRect(option.rect, selected));
     box.Draw(index.data(Qt::DisplayRole).toString());
+
+    // The slip the keyboard is on (Up, Down, Space in the list) is framed,
+    // selected or not.
+    if (option.state & QStyle::State_HasFocus) {
+        QStyleOptionFocusRect focus;
+        focus.rect = option.rect.adjusted(FrameX + 1, FrameY + 2, -FrameX - 1, -FrameY - 2);
+        focus.palette = option.palette;
+        focus.direction = option.direction;
+        focus.fontMetrics = option.fontMetrics;
+        // Shown also after a click: the list takes the focus only by keyboard.
+        focus.state = QStyle::State_KeyboardFocusChange | QStyle::State_Item;
+        focus.backgroundColor = option.palette.color(QPalette::Button);
+        style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, widget);
+    }
     painter->restore();
 }
 

@@ -214,6 +214,38 @@ private Q_SLOTS:
             QCOMPARE(d.SelectFrom, selectFrom);
     }
 
+    // What can be shown and printed: 15 significant digits, so with two
+    // decimals 13 before the separator; typing stops there instead of
+    // letting the value grow into "1E20".
+    void wholeDigitsStopAtWhatPrints()
+    {
+        const auto filter = [](const QString &text, int cursor, int selStart = -1,
+                               int selLength = 0, int decimals = 2) {
+            return FilterKeystroke(u'7', text, cursor, selStart, decimals, u',', selLength).Action;
+        };
+        const QString thirteen = QStringLiteral("1234567890123");
+        QCOMPARE(MaxWholeDigits(2), 13);
+        QCOMPARE(MaxWholeDigits(4), 11);
+        QCOMPARE(MaxWholeDigits(-1), 15);
+        QCOMPARE(filter(QStringLiteral("123456789012"), 12), TKeyAction::Accept);
+        QCOMPARE(filter(thirteen, 13), TKeyAction::Refuse);
+        QCOMPARE(filter(thirteen, 0), TKeyAction::Refuse); // in front as well
+        QCOMPARE(filter(thirteen + QStringLiteral(",5"), 13), TKeyAction::Refuse);
+        // Decimals still go in; a digit replacing a selected one too.
+        QCOMPARE(filter(thirteen + QStringLiteral(","), 14), TKeyAction::Accept);
+        QCOMPARE(filter(thirteen, 12, 12, 1), TKeyAction::Accept);
+        QCOMPARE(filter(thirteen, 13, 11, 2), TKeyAction::Accept);
+        // Leading zeros and the minus carry no digit of the value.
+        QCOMPARE(filter(QStringLiteral("-00123456789012"), 15), TKeyAction::Accept);
+        // Four decimals leave 11; a general form (decimals < 0) is not held.
+        QCOMPARE(filter(QStringLiteral("12345678901"), 11, -1, 0, 4), TKeyAction::Refuse);
+        QCOMPARE(filter(QString(20, u'9'), 20, -1, 0, -1), TKeyAction::Accept);
+
+        QVERIFY(FitsShownDigits(9999999999999.99, 2));
+        QVERIFY(!FitsShownDigits(1e13, 2));
+        QVERIFY(!FitsShownDigits(-1e20, 2));
+        QVERIFY(FitsShownDigits(1e20, -1));
+    }
     void stepping()
     {
         TStepRule rule;

@@ -103,6 +103,40 @@ private Q_SLOTS:
         QCOMPARE(e->text(), QStringLiteral("12,34"));
     }
 
+    // The amount field takes no more digits than print: typing stops at 13
+    // whole digits with two decimals, a pasted or stepped longer number is
+    // refused, and nothing ever shows as "1E20".
+    void digitsStopAtWhatPrints()
+    {
+        TForm f;
+        QVERIFY(f.Show());
+        TBeepingEdit *e = f.A;
+        e->SetDecimals(2);
+        e->setFocus();
+        e->clear();
+        QTest::keyClicks(e, QStringLiteral("100000000000000000000"));
+        QCOMPARE(e->text(), QStringLiteral("1000000000000"));
+        QTest::keyClicks(e, QStringLiteral(",999"));
+        QCOMPARE(e->text(), QStringLiteral("1000000000000,99"));
+        QCOMPARE(e->Value(), 1000000000000.99);
+
+        // Pasted: the value stays what it was and the field keeps the focus.
+        e->SetValue(12.5);
+        e->setText(QStringLiteral("100000000000000000000"));
+        QCOMPARE(e->Value(), 12.5);
+        const int beeps = e->Beeps;
+        f.Other->setFocus();
+        QTRY_VERIFY(e->hasFocus());
+        QCOMPARE(e->Beeps, beeps + 1);
+        QVERIFY(!e->text().contains(u'E'));
+
+        // Stepping up from the largest amount stays there.
+        e->SetValue(9999999999999.99);
+        e->StepValue(true, 0);
+        QCOMPARE(e->Value(), 9999999999999.99);
+        QCOMPARE(e->text(), QStringLiteral("9999999999999,99"));
+    }
+
     void separatorSelectsDecimals()
     {
         TForm f;

@@ -14,7 +14,8 @@ namespace {
 const QRect ItemRect(0, 0, 160, TSlipTileDelegate::ItemHeight);
 
 // One tile as the delegate draws it on a white image.
-QImage Tile(const QString &text, bool selected, const QFont &font = QApplication::font())
+QImage Tile(const QString &text, bool selected, const QFont &font = QApplication::font(),
+            bool focused = false)
 {
     QStandardItemModel model;
     model.appendRow(new QStandardItem(text));
@@ -25,6 +26,8 @@ QImage Tile(const QString &text, bool selected, const QFont &font = QApplication
     option.state = QStyle::State_Enabled;
     if (selected)
         option.state |= QStyle::State_Selected;
+    if (focused)
+        option.state |= QStyle::State_HasFocus;
 
     QImage image(ItemRect.size(), QImage::Format_ARGB32);
     image.fill(Qt::white);
@@ -70,6 +73,21 @@ private Q_SLOTS:
         QCOMPARE(Tile({}, false), Button(false));
         QCOMPARE(Tile({}, true), Button(true));
         QVERIFY(Button(false) != Button(true));
+    }
+
+    // The tile the keyboard is on is framed inside its button, selected or
+    // not, so a keyboard user sees which slip Space or Ctrl+arrows act on.
+    void focusedTileIsFramed()
+    {
+        for (const bool selected : {false, true}) {
+            const QRect frame =
+                Difference(Tile({}, selected, QApplication::font(), true), Tile({}, selected));
+            QVERIFY2(!frame.isEmpty(), selected ? "selected" : "not selected");
+            QVERIFY(ItemRect.adjusted(2, 1, -2, -1).contains(frame));
+            // A frame round the tile's middle, not a mark in one corner.
+            QVERIFY(frame.width() > ItemRect.width() / 2);
+            QVERIFY(frame.height() > ItemRect.height() / 2);
+        }
     }
 
     void selectedTextMovesByOnePixel()

@@ -226,6 +226,12 @@ TCatalogueForm::TCatalogueForm(const TCatalogueLayout &layout, std::unique_ptr<T
         if (m_picked >= 0)
             accept();
     });
+    // In pick mode a double-click picks the row, as Enter does through the
+    // default button "Izaberi".
+    connect(List, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) {
+        if (index.isValid() && !btnPick->isHidden())
+            btnPick->click();
+    });
     connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
     connect(List->horizontalHeader(), &QHeaderView::sectionClicked, this,
             &TCatalogueForm::HeaderClicked);

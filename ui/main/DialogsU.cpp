@@ -9,7 +9,6 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QResizeEvent>
 #include <QSpacerItem>
@@ -46,14 +45,6 @@ TOpenUplDialog::TOpenUplDialog(QWidget *owner, AcceptMode mode) : QFileDialog(ow
     setNameFilter(QStringLiteral("Kordavina (*.upl)"));
     setDefaultSuffix(QStringLiteral("upl"));
     setSizeGripEnabled(true);
-
-    m_message = [this](TMessageKind kind, const QString &text) {
-        const QString title = QGuiApplication::applicationDisplayName();
-        if (kind == TMessageKind::Information)
-            QMessageBox::information(this, title, text);
-        else
-            QMessageBox::critical(this, title, text);
-    };
 
     CreatePanel();
     // Room for the file list's columns beside the panel.
@@ -96,6 +87,11 @@ void TOpenUplDialog::CreatePanel()
     box->addSpacing(6);
     box->addWidget(uplatnice);
     box->addWidget(List, 1);
+    Status = new QLabel(MyPanel);
+    Status->setObjectName(QStringLiteral("Status"));
+    Status->setWordWrap(true);
+    Status->hide();
+    box->addWidget(Status);
 
     // The panel is not managed by the layout: its height follows the dialog
     // (client height less PanelBottomGap), which a layout cell cannot give.
@@ -139,6 +135,8 @@ bool TOpenUplDialog::Execute()
 {
     Memo->clear();
     List->clear();
+    Status->clear();
+    Status->hide();
     if (!m_fileName.isEmpty()) {
         selectFile(m_fileName);
         // Selecting by name does not report a current change, so the panel
@@ -158,6 +156,8 @@ void TOpenUplDialog::DoSelectionChange(const QString &path)
 {
     Memo->clear();
     List->clear();
+    Status->clear();
+    Status->hide();
     const TUplPreview preview = LoadUplPreview(path);
     switch (preview.Kind) {
     case TUplPreview::TKind::Empty:
@@ -171,18 +171,14 @@ void TOpenUplDialog::DoSelectionChange(const QString &path)
         break;
     }
     case TUplPreview::TKind::Refused:
-        ShowMessage(TMessageKind::Information, preview.Message);
+        Status->setText(NotASlipFileText());
+        Status->show();
         break;
     case TUplPreview::TKind::Failed:
-        ShowMessage(TMessageKind::Error, preview.Message);
+        Status->setText(QStringLiteral("Datoteka se ne može pročitati.\n%1").arg(preview.Message));
+        Status->show();
         break;
     }
-}
-
-void TOpenUplDialog::ShowMessage(TMessageKind kind, const QString &text)
-{
-    if (m_message)
-        m_message(kind, text);
 }
 
 TSaveUplDialog::TSaveUplDialog(QWidget *owner) : TOpenUplDialog(owner, AcceptSave) {}

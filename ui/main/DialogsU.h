@@ -2,8 +2,7 @@
 
 #include <QFileDialog>
 
-#include <functional>
-
+class QLabel;
 class QListWidget;
 class QPlainTextEdit;
 class QSpacerItem;
@@ -26,15 +25,14 @@ public:
     QString FileName() const { return m_fileName; }
     void SetFileName(const QString &fileName) { m_fileName = fileName; }
 
-    // How the preview tells the user that a file was refused or could not be
-    // read. Replaceable so that tests are not stopped by a message box.
-    enum class TMessageKind { Information, Error };
-    using TMessageHandler = std::function<void(TMessageKind, const QString &)>;
-    void SetMessageHandler(TMessageHandler handler) { m_message = std::move(handler); }
-
     // The selection-change handler: empties the panel, then fills it from
-    // path when that is a slip file the reader accepts.
+    // path when that is a slip file the reader accepts. A file the reader
+    // refuses or that cannot be read is named so in the panel (Status), not
+    // in a message box: the selection passes over many files.
     void DoSelectionChange(const QString &path);
+
+    // The panel's line for a .upl file that is not a slip file.
+    static QString NotASlipFileText() { return QStringLiteral("Nije datoteka uplatnica"); }
 
     // Distance between the bottom of the panel and the bottom of the dialog.
     static constexpr int PanelBottomGap = 32;
@@ -42,6 +40,7 @@ public:
     QWidget *MyPanel = nullptr;
     QPlainTextEdit *Memo = nullptr;
     QListWidget *List = nullptr;
+    QLabel *Status = nullptr; // why a selected .upl file shows nothing
 
 protected:
     TOpenUplDialog(QWidget *owner, AcceptMode mode);
@@ -53,11 +52,9 @@ protected:
 private:
     void CreatePanel();
     void PlacePanel();
-    void ShowMessage(TMessageKind kind, const QString &text);
 
     QString m_fileName;
     QSpacerItem *m_panelRoom = nullptr; // the layout column the panel covers
-    TMessageHandler m_message;
 };
 
 // The slip-file save dialog: the open dialog's preview, asking before an

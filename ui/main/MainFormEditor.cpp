@@ -290,6 +290,7 @@ void TMainForm::ShowCurrentSlip()
     mIznos->SetValue(slip.Iznos);
     mIznos->EndLoad();
     mHitno->setChecked(slip.Hitno);
+    ShowMarkedFields(file, marked, slip);
     ShowCodeNames();
     const TFieldLooks looks = file ? MergeFieldStates(file->Uplatnice) : TFieldLooks{};
     ApplyFieldLooks(looks);
@@ -412,6 +413,7 @@ bool TMainForm::EditorKey(QWidget *control, QKeyEvent *key)
     case Qt::Key_Plus:
     case Qt::Key_Minus:
         if (control == mHitno) {
+            SettleHitno(key->key() != Qt::Key_Plus);
             mHitno->setChecked(key->key() == Qt::Key_Plus);
             return true;
         }
@@ -519,7 +521,8 @@ bool TMainForm::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::KeyPress) {
         auto *w = qobject_cast<QWidget *>(watched);
         if (w && FieldOf(w) >= 0)
-            return EditorKey(w, static_cast<QKeyEvent *>(event));
+            return PickerKey(w, static_cast<QKeyEvent *>(event)) ||
+                   EditorKey(w, static_cast<QKeyEvent *>(event));
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -581,7 +584,8 @@ void TMainForm::spVrstaUplateClick()
 
 void TMainForm::mnuRedovnaClick(QAction *item)
 {
-    const QString caption = item->text();
+    QString caption = item->text();
+    caption.remove(u'&'); // the access key is no part of the kind
     SetFieldText(mVrstaUplate, KindCodeOfCaption(caption));
     stVrstaUplate->setText(KindNameOfCaption(caption));
     mVrstaUplate->setFocus();

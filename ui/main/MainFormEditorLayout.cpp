@@ -15,6 +15,8 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTabBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -150,7 +152,7 @@ void TMainForm::CreateEditor()
     cNapomene->setBuddy(mNapomene);
     connect(mNapomene, &QPlainTextEdit::textChanged, this, [this] { DataChange(mNapomene); });
 
-    cUplatnice = new QLabel(QStringLiteral("&Uplatnice"), s);
+    cUplatnice = new QLabel(QStringLiteral("U&platnice"), s);
     cUplatnice->setObjectName(QStringLiteral("cUplatnice"));
     cUplatnice->setGeometry(LeftX, RowStart + 102, 90, 16);
     SpeedButton1 = new QToolButton(s);
@@ -299,7 +301,7 @@ void TMainForm::CreateEditor()
 
     mnuSvrhe = new QMenu(this);
     mnuSvrhe->setObjectName(QStringLiteral("mnuSvrhe"));
-    for (const char *caption : {"0 - Redovna", "1 - Prinudna", "2 - Povrat"})
+    for (const char *caption : {"&0 - Redovna", "&1 - Prinudna", "&2 - Povrat"})
         mnuSvrhe->addAction(QString::fromLatin1(caption));
     connect(mnuSvrhe, &QMenu::triggered, this, &TMainForm::mnuRedovnaClick);
 
@@ -339,19 +341,32 @@ void TMainForm::LayoutWidths()
     for (QLabel *l : FLabels)
         place(l, LabelX, LabelWidth);
     const int longWidth = right - ButtonWidth - 2 - FieldX;
-    place(mRacunPosiljaoca, FieldX, 140);
-    place(spRacunPosiljaoca, FieldX + 142, ButtonWidth);
+    // Number fields show all their digits, whatever the font.
+    const auto fitDigits = [](QLineEdit *e, int designed) {
+        QStyleOptionFrame option;
+        option.initFrom(e);
+        option.lineWidth = e->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, e);
+        const QMargins margins = e->textMargins();
+        const int text = e->fontMetrics().horizontalAdvance(QString(e->maxLength(), u'8')) +
+                         margins.left() + margins.right() + 4; // the edit's own margins
+        const int needed =
+            e->style()->sizeFromContents(QStyle::CT_LineEdit, &option, QSize(text, 0), e).width();
+        return std::max(designed, needed);
+    };
+    const int accountWidth = fitDigits(mRacunPosiljaoca, 140);
+    place(mRacunPosiljaoca, FieldX, accountWidth);
+    place(spRacunPosiljaoca, FieldX + accountWidth + 2, ButtonWidth);
     place(mPosiljalac, FieldX, longWidth);
     place(spPosiljalac, right - ButtonWidth, ButtonWidth);
     place(mSvrha, FieldX, longWidth);
     place(spSvrha, right - ButtonWidth, ButtonWidth);
-    place(mRacunPrimaoca, FieldX, 140);
-    place(spRacunPrimaoca, FieldX + 142, ButtonWidth);
+    place(mRacunPrimaoca, FieldX, accountWidth);
+    place(spRacunPrimaoca, FieldX + accountWidth + 2, ButtonWidth);
     place(mPrimalac, FieldX, longWidth);
     place(spPrimalac, right - ButtonWidth, ButtonWidth);
     place(mIznos, FieldX, 120);
     place(mHitno, FieldX + 128, 70);
-    place(mBrojObveznika, FieldX, 100);
+    place(mBrojObveznika, FieldX, fitDigits(mBrojObveznika, 100));
     place(mVrstaUplate, FieldX, 24);
     place(spVrstaUplate, FieldX + 26, ButtonWidth);
     place(stVrstaUplate, FieldX + 48, right - FieldX - 48);

@@ -269,13 +269,14 @@ bool TMainForm::CloseCurrentFile()
 void TMainForm::FileNewAExecute()
 {
     NewFile();
+    FocusFirstField();
 }
 
 void TMainForm::FileOpenAExecute()
 {
     const std::optional<QString> path = ChooseFile(TFileChoice::OpenUpl, QString());
-    if (path && !path->isEmpty())
-        OpenFileByName(*path);
+    if (path && !path->isEmpty() && OpenFileByName(*path))
+        FocusFirstField();
 }
 
 void TMainForm::FileSaveAExecute()
@@ -348,8 +349,11 @@ void TMainForm::mnuFileClick()
     auto *group = new QActionGroup(mnuFileSelect);
     for (int i = 0; i < FileTabs->count(); ++i) {
         QString caption = FileTabs->tabText(i);
-        // Shown as it is: no access keys of its own.
-        QAction *item = mnuFileSelect->addAction(caption.replace(QLatin1Char('&'), "&&"));
+        // The name shown as it is, after a key of its own: 1 to 9, then
+        // letters.
+        static const QString keys = QStringLiteral("123456789abcdefghijklmnoprstuvz");
+        const QString key = i < keys.size() ? QStringLiteral("&%1 ").arg(keys.at(i)) : QString();
+        QAction *item = mnuFileSelect->addAction(key + caption.replace(QLatin1Char('&'), "&&"));
         item->setData(FileTabs->tabText(i));
         item->setCheckable(true);
         item->setChecked(i == FileTabs->currentIndex());

@@ -54,10 +54,10 @@ void TMainForm::InitSlipCommands()
 
     // One undo history per file; the group follows the active tab.
     SlipUndo = new QUndoGroup(this);
-    UplUndoA = SlipUndo->createUndoAction(this, QStringLiteral("Poništi"));
+    UplUndoA = SlipUndo->createUndoAction(this, QStringLiteral("Pon&išti"));
     UplUndoA->setObjectName(QStringLiteral("UplUndoA"));
     UplUndoA->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    UplRedoA = SlipUndo->createRedoAction(this, QStringLiteral("Ponovi"));
+    UplRedoA = SlipUndo->createRedoAction(this, QStringLiteral("Pono&vi"));
     UplRedoA->setObjectName(QStringLiteral("UplRedoA"));
     UplRedoA->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
     // The step is named after a colon: "Poništi: Datum uplate".
@@ -148,6 +148,7 @@ void TMainForm::UplAddAExecute()
     TUpl slip = StartingSlip();
     slip.Opis = *opis;
     PushSlipCommand(*open, new TUplAddCommand(open->File, slip, SlipsChangedHandler()));
+    FocusFirstField();
 }
 
 void TMainForm::UplDelAExecute()

@@ -57,6 +57,7 @@ TMainForm::TMainForm(TProgramData &data, QWidget *parent) : QMainWindow(parent),
     CreateToolBar();
     CreateEditor();
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
+    InitKeyboardAids();
 
     resize(617, 447);
     RestorePlacement(this, QStringLiteral("MainForm"), true);
@@ -163,20 +164,20 @@ void TMainForm::CreateActions()
                QStringLiteral("Zatvori datoteku"), &TMainForm::FileCloseAExecute);
     MakeAction(FilePrintA, "FilePrintA", QStringLiteral("Štam&paj"), K(Qt::CTRL | Qt::Key_P),
                QStringLiteral("Štampaj datoteku"), &TMainForm::FilePrintAExecute);
-    MakeAction(FilePreviewA, "FilePreviewA", QStringLiteral("Pregled prije štampe..."), K(),
+    MakeAction(FilePreviewA, "FilePreviewA", QStringLiteral("Pre&gled prije štampe..."), K(),
                QStringLiteral("Pregled datoteke prije štampe"), &TMainForm::FilePreviewAExecute);
-    MakeAction(FilePdfA, "FilePdfA", QStringLiteral("Štampaj u PDF..."), K(),
+    MakeAction(FilePdfA, "FilePdfA", QStringLiteral("Štampaj u P&DF..."), K(),
                QStringLiteral("Štampaj datoteku u PDF datoteku"), &TMainForm::FilePdfAExecute);
-    MakeAction(FileExitA, "FileExitA", QStringLiteral("Kraj"), K(), QString(),
+    MakeAction(FileExitA, "FileExitA", QStringLiteral("&Kraj"), K(), QString(),
                &TMainForm::FileExitAExecute);
-    MakeAction(FileDefaultA, "FileDefaultA", QStringLiteral("Kreiraj..."), K(), QString(),
+    MakeAction(FileDefaultA, "FileDefaultA", QStringLiteral("&Kreiraj..."), K(), QString(),
                &TMainForm::FileDefaultAExecute);
-    MakeAction(FileDefaultDelA, "FileDefaultDelA", QStringLiteral("Obriši..."), K(), QString(),
+    MakeAction(FileDefaultDelA, "FileDefaultDelA", QStringLiteral("&Obriši..."), K(), QString(),
                &TMainForm::FileDefaultDelAExecute);
-    MakeAction(FileProcenatA, "FileProcenatA", QStringLiteral("Višestruki unos"),
+    MakeAction(FileProcenatA, "FileProcenatA", QStringLiteral("&Višestruki unos"),
                K(Qt::CTRL | Qt::Key_I), QStringLiteral("Višestruki unos"),
                &TMainForm::FileProcenatAExecute);
-    MakeAction(FilePrinterSetupA, "FilePrinterSetupA", QStringLiteral("Podešavanje štampača..."),
+    MakeAction(FilePrinterSetupA, "FilePrinterSetupA", QStringLiteral("Pod&ešavanje štampača..."),
                K(), QString(), &TMainForm::FilePrinterSetupAExecute);
     MakeAction(UplAddA, "UplAddA", QStringLiteral("&Nova..."), K(Qt::CTRL | Qt::Key_U),
                QStringLiteral("Nova uplatnica"), &TMainForm::UplAddAExecute);
@@ -191,27 +192,27 @@ void TMainForm::CreateActions()
     MakeAction(UplPropertiesA, "UplPropertiesA", QStringLiteral("Oso&bine..."),
                K(Qt::CTRL | Qt::Key_E), QStringLiteral("Osobine uplatnice"),
                &TMainForm::UplPropertiesAExecute);
-    MakeAction(UplDefaultA, "UplDefaultA", QStringLiteral("Kreiraj..."), K(), QString(),
+    MakeAction(UplDefaultA, "UplDefaultA", QStringLiteral("&Kreiraj..."), K(), QString(),
                &TMainForm::UplDefaultAExecute);
-    MakeAction(UplDefaultDelA, "UplDefaultDelA", QStringLiteral("Obriši..."), K(), QString(),
+    MakeAction(UplDefaultDelA, "UplDefaultDelA", QStringLiteral("&Obriši..."), K(), QString(),
                &TMainForm::UplDefaultDelAExecute);
-    MakeAction(SetOpstineA, "SetOpstineA", QStringLiteral("Opštine..."), K(), QString(),
+    MakeAction(SetOpstineA, "SetOpstineA", QStringLiteral("&Opštine..."), K(), QString(),
                &TMainForm::SetOpstineAExecute);
-    MakeAction(SetRacuniA, "SetRacuniA", QStringLiteral("Računi..."), K(), QString(),
+    MakeAction(SetRacuniA, "SetRacuniA", QStringLiteral("&Računi..."), K(), QString(),
                &TMainForm::SetRacuniAExecute);
-    MakeAction(SetVrstePrihodaA, "SetVrstePrihodaA", QStringLiteral("Vrste prihoda..."), K(),
+    MakeAction(SetVrstePrihodaA, "SetVrstePrihodaA", QStringLiteral("&Vrste prihoda..."), K(),
                QString(), &TMainForm::SetVrstePrihodaAExecute);
-    MakeAction(SetSvrhe, "SetSvrhe", QStringLiteral("Svrhe uplate..."), K(), QString(),
+    MakeAction(SetSvrhe, "SetSvrhe", QStringLiteral("&Svrhe uplate..."), K(), QString(),
                &TMainForm::SetSvrheExecute);
-    MakeAction(SetUsersA, "SetUsersA", QStringLiteral("Pošiljaoci..."), K(), QString(),
+    MakeAction(SetUsersA, "SetUsersA", QStringLiteral("&Pošiljaoci..."), K(), QString(),
                &TMainForm::SetUsersAExecute);
-    MakeAction(SetSetupA, "SetSetupA", QStringLiteral("Opcije..."), K(), QString(),
+    MakeAction(SetSetupA, "SetSetupA", QStringLiteral("Op&cije..."), K(), QString(),
                &TMainForm::SetSetupAExecute);
-    MakeAction(SetFormatsA, "SetFormatsA", QStringLiteral("Formati uplatnica..."), K(), QString(),
+    MakeAction(SetFormatsA, "SetFormatsA", QStringLiteral("&Formati uplatnica..."), K(), QString(),
                &TMainForm::SetFormatsAExecute);
-    MakeAction(mnuHelpHelp, "mnuHelpHelp", QStringLiteral("Sadržaj..."), K(Qt::Key_F1), QString(),
+    MakeAction(mnuHelpHelp, "mnuHelpHelp", QStringLiteral("&Sadržaj..."), K(Qt::Key_F1), QString(),
                &TMainForm::mnuHelpHelpClick);
-    MakeAction(mnuHelpAbout, "mnuHelpAbout", QStringLiteral("O programu..."), K(), QString(),
+    MakeAction(mnuHelpAbout, "mnuHelpAbout", QStringLiteral("&O programu..."), K(), QString(),
                &TMainForm::mnuHelpAboutClick);
     // F1 asks for the focused control's topic wherever the focus is.
     mnuHelpHelp->setShortcutContext(Qt::ApplicationShortcut);
@@ -223,12 +224,12 @@ void TMainForm::CreateMenus()
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
     mnuFile->addActions({FileNewA, FileOpenA, FileSaveA, FileSaveAsA, FileCloseA, FilePrintA,
                          FilePreviewA, FilePdfA});
-    QMenu *fileDefault = mnuFile->addMenu(QStringLiteral("Standardna"));
+    QMenu *fileDefault = mnuFile->addMenu(QStringLiteral("S&tandardna"));
     fileDefault->setObjectName(QStringLiteral("mnuFileDefault"));
     fileDefault->addActions({FileDefaultA, FileDefaultDelA});
     mnuFile->addActions({FileProcenatA, FilePrinterSetupA});
     mnuFile->addSeparator();
-    mnuFileSelect = mnuFile->addMenu(QStringLiteral("Izaberi"));
+    mnuFileSelect = mnuFile->addMenu(QStringLiteral("Iza&beri"));
     mnuFileSelect->setObjectName(QStringLiteral("mnuFileSelect"));
     mnuFile->addSeparator();
     mnuFile->addAction(FileExitA);
@@ -237,7 +238,7 @@ void TMainForm::CreateMenus()
     mnuUpl = menuBar()->addMenu(QStringLiteral("&Uplatnica"));
     mnuUpl->setObjectName(QStringLiteral("mnuUpl"));
     mnuUpl->addActions({UplAddA, UplCopyA, UplDelA, UplPrintA, UplRenameA});
-    QMenu *uplDefault = mnuUpl->addMenu(QStringLiteral("Standardna"));
+    QMenu *uplDefault = mnuUpl->addMenu(QStringLiteral("S&tandardna"));
     uplDefault->setObjectName(QStringLiteral("mnuUplDefault"));
     uplDefault->addActions({UplDefaultA, UplDefaultDelA});
     mnuUpl->addAction(UplPropertiesA);
@@ -248,7 +249,7 @@ void TMainForm::CreateMenus()
     mnuSetup->addSeparator();
     mnuSetup->addActions({SetSetupA, SetFormatsA});
 
-    mnuHelp = menuBar()->addMenu(QStringLiteral("&Pomoć"));
+    mnuHelp = menuBar()->addMenu(QStringLiteral("Pomo&ć"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
     mnuHelp->addActions({mnuHelpHelp, mnuHelpAbout});
 
@@ -269,6 +270,7 @@ void TMainForm::CreateToolBar()
         ToolBar->addAction(a);
         if (auto *button = qobject_cast<QToolButton *>(ToolBar->widgetForAction(a))) {
             button->setObjectName(QStringLiteral("tb") + a->objectName());
+            button->setFocusPolicy(Qt::NoFocus); // the menus hold every command
             button->setAccessibleName(a->toolTip());
         }
     };
@@ -291,6 +293,9 @@ void TMainForm::CreateToolBar()
     ToolButton12->setStatusTip(QStringLiteral("Sakrij"));
     ToolButton12->setAccessibleName(QStringLiteral("Sakrij"));
     ToolButton12->setAutoRaise(true);
+    // Like the tool bar's own buttons, out of the Tab order: the keyboard
+    // reaches every command through the menus.
+    ToolButton12->setFocusPolicy(Qt::NoFocus);
     ToolBar->addWidget(ToolButton12);
     connect(ToolButton12, &QToolButton::clicked, this, &TMainForm::ToolButton12Click);
 }
@@ -347,6 +352,7 @@ void TMainForm::showEvent(QShowEvent *event)
     QMainWindow::showEvent(event);
     if (!FShownOnce) {
         FShownOnce = true;
+        FocusFirstField();
         if (!FStartErrors.isEmpty()) {
             const QStringList errors = std::exchange(FStartErrors, {});
             QTimer::singleShot(0, this, [this, errors] { ShowError(errors.join('\n')); });

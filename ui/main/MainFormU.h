@@ -309,6 +309,17 @@ public:
     // is open); refused rows are named and the rest taken only on "Da".
     void ImportCsvFile(const QString &path);
 
+    // --- keyboard and marks (MainFormKeys.cpp) ---
+    // Puts the focus where the user types next: "Račun pošiljaoca", or the
+    // first field below it that takes typing when it is hidden or read-only.
+    void FocusFirstField();
+    // Opens the "..." picker of the field, as F4 and Alt+Down do; false when
+    // the field has none or cannot be edited.
+    bool OpenFieldPicker(QWidget *control);
+    // "Uređujete 8 označenih uplatnica" in the status bar while several
+    // slips are marked.
+    QLabel *stOznacene = nullptr;
+
     // Editor handlers (MainFormEditor.cpp).
     void DataChange(QWidget *control);
     void UplListClick();
@@ -360,6 +371,16 @@ private:
     void UndoStep(int direction);
     void FieldContextMenu(QLineEdit *edit, const QPoint &globalPos);
     void NoteDropped(int dropped);
+
+    // MainFormKeys.cpp
+    void InitKeyboardAids();
+    // With several marked slips: agreed values shown, differing ones marked;
+    // otherwise the marks go and shown (the slip on view) keeps its HITNO.
+    void ShowMarkedFields(const TUplFile *file, int marked, const TUpl &shown);
+    // A HITNO box standing for differing slips becomes a plain one, checked
+    // as given without writing it.
+    void SettleHitno(bool checked);
+    bool PickerKey(QWidget *control, QKeyEvent *key);
 
     // MainFormFiles.cpp
     bool AskSaveChanges(TOpenFile &file);

@@ -3,6 +3,7 @@
 #include "controls/NumEdit.h"
 #include "ui/common/DialogButtons.h"
 #include "ui/common/Placement.h"
+#include "ui/main/EditorMarks.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -43,6 +44,8 @@ TUplSetupForm::TUplSetupForm(QWidget *parent)
     mState->addItems(
         {QStringLiteral("Slobodno"), QStringLiteral("Zabranjeno"), QStringLiteral("Nevidljivo")});
     mState->setMinimumWidth(130);
+    // A field whose state differs among the marked slips has no item.
+    mState->setPlaceholderText(DiffersText());
     Label5->setBuddy(mState);
 
     Label6 = new QLabel(QStringLiteral("P&rocenat"), this);
@@ -50,6 +53,7 @@ TUplSetupForm::TUplSetupForm(QWidget *parent)
     mProcenat = new TNumEdit(this);
     mProcenat->setObjectName(QStringLiteral("mProcenat"));
     mProcenat->SetDecimals(4);
+    mProcenat->setPlaceholderText(DiffersText());
     Label6->setBuddy(mProcenat);
 
     MakeConfirmButtons(this, btnOK, btnCancel, false);
@@ -90,6 +94,10 @@ bool TUplSetupForm::Execute(const QList<TUpl> &marked)
     FProperties = merged;
     mProcenat->SetValue(merged.Procenat);
     FShownProcenat = mProcenat->Value();
+    // Shares that differ show so, not as the -1 that stands for them.
+    const bool differs = merged.Procenat == kProcenatDiffers;
+    if (differs)
+        mProcenat->ShowBlank();
     {
         // Selecting the first entry must show its state even when it was
         // already the current one.
@@ -106,8 +114,9 @@ bool TUplSetupForm::Execute(const QList<TUpl> &marked)
     }
     // The edit shows four decimals; a share the user did not touch keeps
     // every digit it had.
-    FProperties.Procenat =
-        mProcenat->Value() == FShownProcenat ? merged.Procenat : mProcenat->Value();
+    const bool untouched =
+        mProcenat->Value() == FShownProcenat || (differs && mProcenat->text().trimmed().isEmpty());
+    FProperties.Procenat = untouched ? merged.Procenat : mProcenat->Value();
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "ui/print/ZorPreviewIcons.h"
 #include "ui/help/HelpContexts.h"
+#include "ui/main/AccessKeys.h"
 
 #include <QAction>
 #include <QApplication>
@@ -161,6 +162,7 @@ void TZorPreview::CreateControls()
     mnuZoomToHeight = item("mnuZoomToHeight", "Zoom to height");
     mnuZoomToPage = item("mnuZoomToPage", "Zoom to page");
     mnuActualSize = item("mnuActualSize", "Actual size");
+    GiveAccessKeys(PopupMenu);
 
     connect(btnFirst, &QToolButton::clicked, this, &TZorPreview::btnFirstClick);
     connect(btnPrev, &QToolButton::clicked, this, &TZorPreview::btnPrevClick);

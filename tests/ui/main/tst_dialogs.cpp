@@ -26,12 +26,6 @@
 
 namespace {
 
-struct TMessage
-{
-    TOpenUplDialog::TMessageKind Kind;
-    QString Text;
-};
-
 // Presses the dialog's Open or Save button.
 void PressAccept(QFileDialog &dialog)
 {
@@ -158,10 +152,6 @@ private Q_SLOTS:
     {
         QFETCH(bool, saving);
         std::unique_ptr<TOpenUplDialog> d(saving ? new TSaveUplDialog : new TOpenUplDialog);
-        QList<TMessage> messages;
-        d->SetMessageHandler([&](auto kind, const QString &text) {
-            messages.append({kind, text});
-        });
 
         SelectInView(*d, m_three);
         QCOMPARE(ListTexts(d->List), m_slips);
@@ -185,45 +175,53 @@ private Q_SLOTS:
         SelectInView(*d, m_caps);
         QCOMPARE(d->List->count(), 0);
         QVERIFY(d->Memo->toPlainText().isEmpty());
-        QVERIFY(messages.isEmpty());
+        QVERIFY(d->Status->isHidden());
     }
 
-    void refusedFileShowsReaderMessage()
+    // A .upl file that is not a slip file is named so in the panel: no box
+    // stops the user at each file the selection passes over. A folder, a
+    // missing name or a good file clear it.
+    void refusedFileIsNamedInThePanel()
     {
         TOpenUplDialog d;
-        QList<TMessage> messages;
-        d.SetMessageHandler([&](auto kind, const QString &text) { messages.append({kind, text}); });
+        d.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&d));
         SelectInView(d, m_three);
         QCOMPARE(d.List->count(), 3);
+        QVERIFY(d.Status->isHidden());
 
         SelectInView(d, m_bad);
-        QCOMPARE(messages.size(), 1);
-        QCOMPARE(messages[0].Kind, TOpenUplDialog::TMessageKind::Information);
-        QCOMPARE(messages[0].Text, QStringLiteral("Neispravna datoteka!"));
+        QCOMPARE(d.Status->text(), TOpenUplDialog::NotASlipFileText());
+        QVERIFY(d.Status->isVisible());
+        QCOMPARE(QApplication::activeModalWidget(), nullptr); // no message box
         QCOMPARE(d.List->count(), 0);
         QVERIFY(d.Memo->toPlainText().isEmpty());
 
-        // A name that is no file at all empties the panel without a word.
-        SelectInView(d, m_three);
+        SelectInView(d, m_folder);
+        QVERIFY(d.Status->isHidden());
+        QVERIFY(d.Status->text().isEmpty());
+
+        SelectInView(d, m_bad);
+        QVERIFY(d.Status->isVisible());
         d.DoSelectionChange(Path(QStringLiteral("Nema.upl")));
-        QCOMPARE(d.List->count(), 0);
-        QCOMPARE(messages.size(), 1);
+        QVERIFY(d.Status->isHidden());
+
+        SelectInView(d, m_three);
+        QVERIFY(d.Status->isHidden());
+        QCOMPARE(d.List->count(), 3);
     }
 
-    void unreadableFileShowsSystemError()
+    void unreadableFileIsNamedInThePanel()
     {
         const QString path = Path(QStringLiteral("Zakljucana.upl"));
         if (!MakeUnreadable(path))
             QSKIP("no way to make a file unreadable here");
         TOpenUplDialog d;
-        QList<TMessage> messages;
-        d.SetMessageHandler([&](auto kind, const QString &text) { messages.append({kind, text}); });
         SelectInView(d, m_three);
         SelectInView(d, path);
-        QCOMPARE(messages.size(), 1);
-        QCOMPARE(messages[0].Kind, TOpenUplDialog::TMessageKind::Error);
-        QVERIFY(!messages[0].Text.isEmpty());
-        QVERIFY(messages[0].Text != QStringLiteral("Neispravna datoteka!"));
+        QVERIFY(!d.Status->isHidden());
+        QVERIFY(d.Status->text().startsWith(QStringLiteral("Datoteka se ne može pročitati.")));
+        QVERIFY(d.Status->text() != TOpenUplDialog::NotASlipFileText());
         QCOMPARE(d.List->count(), 0);
         QVERIFY(d.Memo->toPlainText().isEmpty());
     }
@@ -269,7 +267,6 @@ private Q_SLOTS:
     void executeRemembersFileName()
     {
         TOpenUplDialog d;
-        d.SetMessageHandler([](auto, const QString &) {});
         d.setDirectory(m_dir.path());
 
         // Accept a file the first time.

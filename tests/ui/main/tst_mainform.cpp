@@ -238,10 +238,12 @@ void TestMainForm::senderAccountFillsEveryMarkedSlip()
     QCOMPARE(w->mPosiljalac->text(), QStringLiteral("Firma d.o.o."));
     QVERIFY(!f.Snimljena);
 
+    // Shown again, the marked slips agree on the sender: it is shown.
+    w->ShowCurrentSlip();
+    QCOMPARE(w->mPosiljalac->text(), QStringLiteral("Firma d.o.o."));
     // An account the catalogue does not know leaves the three fields of
     // every marked slip as they were.
-    w->ShowCurrentSlip();
-    QCOMPARE(w->mPosiljalac->text(), QString());
+    w->mRacunPosiljaoca->selectAll();
     QTest::keyClicks(w->mRacunPosiljaoca, QStringLiteral("9"));
     for (int i : {0, 2}) {
         QCOMPARE(f.Uplatnice.at(i).RacunPosiljaoca, QStringLiteral("9"));

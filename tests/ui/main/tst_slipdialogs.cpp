@@ -274,13 +274,51 @@ private Q_SLOTS:
         QCOMPARE(posiljalac, QStringLiteral("Slobodno"));
         QCOMPARE(svrha, QStringLiteral("Zabranjeno"));
         QCOMPARE(iznos, QStringLiteral("<none>"));
-        QCOMPARE(procenat, QStringLiteral("-1,0000"));
+        QCOMPARE(form.mState->placeholderText(), QStringLiteral("(različito)"));
+        // Differing shares say so, not "-1,0000".
+        QCOMPARE(procenat, QString());
+        QCOMPARE(form.mProcenat->placeholderText(), QStringLiteral("(različito)"));
         // Untouched: each slip keeps its own Iznos state and share.
         TUpl a2 = a, b2 = b;
         ApplySlipProperties(a2, form.Answer());
         ApplySlipProperties(b2, form.Answer());
         QCOMPARE(a2, a);
         QCOMPARE(b2, b);
+    }
+
+    // A differing share the user typed into and erased again still keeps
+    // each slip's own; leaving the blank field neither beeps nor shows 0.
+    void propertiesKeepAnErasedDifferingShare()
+    {
+        TUplSetupForm form;
+        TUpl a = NewSlip();
+        TUpl b = NewSlip();
+        a.Procenat = 25;
+        b.Procenat = 50;
+        bool focusLeft = false;
+        WhenShown(form, [&] {
+            form.mProcenat->setFocus();
+            QTest::keyClicks(form.mProcenat, QStringLiteral("4"));
+            QTest::keyClick(form.mProcenat, Qt::Key_Backspace);
+            form.mPolja->setFocus();
+            QApplication::processEvents();
+            focusLeft = !form.mProcenat->hasFocus() && form.mProcenat->text().isEmpty();
+            form.btnOK->click();
+        });
+        QVERIFY(form.Execute({a, b}));
+        QVERIFY(focusLeft);
+        QCOMPARE(form.Answer().Procenat, kProcenatDiffers);
+
+        // A single slip afterwards shows its share again.
+        TUpl c = NewSlip();
+        c.Procenat = 0;
+        QString shown;
+        WhenShown(form, [&] {
+            shown = form.mProcenat->text();
+            form.btnCancel->click();
+        });
+        QVERIFY(!form.Execute({c}));
+        QCOMPARE(shown, QStringLiteral("0,0000"));
     }
 
     void propertiesTakeWhatTheUserChose()

@@ -202,7 +202,7 @@ void tst_ZorPreview::controlsAndCaption()
     QVERIFY(!w.btnArea->isChecked() && !w.btnTrack->isChecked());
     QStringList texts;
     for (QAction *a : w.PopupMenu->actions())
-        texts << a->objectName() + '=' + a->text();
+        texts << a->objectName() + '=' + QString(a->text()).remove(u'&'); // keys aside
     QCOMPARE(texts, (QStringList{"mnuZoomIn=Zoom in", "mnoZoomOut=Zoom out",
                                  "mnuZoomToWidth=Zoom to width", "mnuZoomToHeight=Zoom to height",
                                  "mnuZoomToPage=Zoom to page", "mnuActualSize=Actual size"}));
