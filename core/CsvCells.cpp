@@ -4,7 +4,8 @@
 #include "core/SlipCsv.h"
 
 #include <QDate>
-#include <QRegularExpression>
+
+#include <algorithm>
 
 namespace {
 
@@ -26,9 +27,9 @@ QString Quoted(QStringView text)
     return QStringLiteral("„%1“").arg(text);
 }
 
-QString TwoDigits(int n)
+QChar Digit(int n)
 {
-    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+    return QChar(u'0' + n);
 }
 
 TCsvCell Refuse(QString reason)
@@ -45,7 +46,10 @@ TCsvCell DateOf(int day, int month, int year, QStringView cell, QStringView colu
                           .arg(column, Quoted(cell)));
     if (!QDate::isValid(year, month, day))
         return Refuse(QStringLiteral("%1 %2 nije postojeći datum").arg(column, Quoted(cell)));
-    return {TwoDigits(day) + TwoDigits(month) + TwoDigits(year % 100), {}};
+    const int y = year % 100;
+    const QChar stored[6] = {Digit(day / 10),   Digit(day % 10), Digit(month / 10),
+                             Digit(month % 10), Digit(y / 10),   Digit(y % 10)};
+    return {QString(stored, 6), {}};
 }
 
 bool IsFormulaStart(QChar c)
@@ -59,11 +63,13 @@ TCsvCell CsvDateToField(QStringView cell, QStringView column)
 {
     // The export's own shape with blank positions: an unfinished date of the
     // editor, kept as it is (all blanks is no date at all).
-    static const QRegularExpression partial(
-        QStringLiteral("^([0-9 ]{2})\\.([0-9 ]{2})\\.([0-9 ]{2})$"));
-    if (const auto m = partial.match(cell); m.hasMatch() && cell.contains(u' ')) {
-        const QString stored = m.captured(1) + m.captured(2) + m.captured(3);
-        return {stored.trimmed().isEmpty() ? QString() : stored, {}};
+    if (cell.size() == 8 && cell[2] == u'.' && cell[5] == u'.' && cell.contains(u' ')) {
+        QString stored;
+        for (qsizetype i : {0, 1, 3, 4, 6, 7})
+            stored += cell[i];
+        if (std::all_of(stored.cbegin(), stored.cend(),
+                        [](QChar c) { return IsDigit(c) || c == u' '; }))
+            return {stored.trimmed().isEmpty() ? QString() : stored, {}};
     }
     const QStringView text = cell.trimmed();
     if (text.isEmpty())
@@ -72,17 +78,40 @@ TCsvCell CsvDateToField(QStringView cell, QStringView column)
         return DateOf(text.left(2).toInt(), text.mid(2, 2).toInt(), 2000 + text.mid(4).toInt(),
                       cell, column);
 
-    static const QRegularExpression dotted(
-        QStringLiteral("^(\\d{1,2})\\. ?(\\d{1,2})\\. ?(\\d{2}|\\d{4})\\.?$"));
-    if (const auto m = dotted.match(text); m.hasMatch()) {
-        const int year = m.capturedView(3).toInt();
-        return DateOf(m.capturedView(1).toInt(), m.capturedView(2).toInt(),
-                      m.capturedView(3).size() == 2 ? 2000 + year : year, cell, column);
+    // D.M.YY … DD.MM.YYYY, a final dot and one blank after each dot allowed;
+    // or YYYY-MM-DD. Read by hand: this runs for three cells of every row.
+    qsizetype pos = 0;
+    const auto number = [&text, &pos](int &value) {
+        const qsizetype from = pos;
+        value = 0;
+        while (pos < text.size() && IsDigit(text[pos]))
+            value = value * 10 + (text[pos++].unicode() - u'0');
+        return pos - from;
+    };
+    const auto skip = [&text, &pos](QChar c) {
+        if (pos < text.size() && text[pos] == c) {
+            ++pos;
+            return true;
+        }
+        return false;
+    };
+    int a = 0, b = 0, c = 0;
+    const qsizetype first = number(a);
+    if (first == 4 && skip(u'-') && number(b) == 2 && skip(u'-') && number(c) == 2 &&
+        pos == text.size())
+        return DateOf(c, b, a, cell, column);
+    pos = first;
+    if (first >= 1 && first <= 2 && skip(u'.')) {
+        skip(u' ');
+        const qsizetype second = number(b);
+        if (second >= 1 && second <= 2 && skip(u'.')) {
+            skip(u' ');
+            const qsizetype third = number(c);
+            skip(u'.');
+            if ((third == 2 || third == 4) && pos == text.size())
+                return DateOf(a, b, third == 2 ? 2000 + c : c, cell, column);
+        }
     }
-    static const QRegularExpression iso(QStringLiteral("^(\\d{4})-(\\d{2})-(\\d{2})$"));
-    if (const auto m = iso.match(text); m.hasMatch())
-        return DateOf(m.capturedView(3).toInt(), m.capturedView(2).toInt(),
-                      m.capturedView(1).toInt(), cell, column);
 
     // A date column kept as numbers: 010726 becomes 10726, and a date cell
     // written without its format is a day count such as 46204.
