@@ -59,6 +59,14 @@ int RunImportCsv(const QStringList &args)
     if (!r.UnknownColumns.isEmpty())
         Err(QStringLiteral("%1: nepoznate kolone su zanemarene: %2\n")
                 .arg(in, r.UnknownColumns.join(QStringLiteral(", "))));
+    {
+        // The warnings print would give, while the spreadsheet is still at hand.
+        TSettings settings;
+        LoadSettings(settings);
+        if (settings.ProvjeraRacuna)
+            for (const TCsvRefusal &w : r.Warnings)
+                Err(QStringLiteral("Upozorenje: %1: %2\n").arg(in, CsvRefusalText(w)));
+    }
     if (!r.Refused.isEmpty()) {
         for (const TCsvRefusal &x : r.Refused)
             Err(QStringLiteral("%1: %2\n").arg(in, CsvRefusalText(x)));

@@ -1,6 +1,8 @@
 #include "core/SlipCsv.h"
 
 #include "core/AppFolder.h"
+#include "core/CsvCells.h"
+#include "core/NumberChecks.h"
 #include "core/UplFileIO.h"
 #include "core/Win1250.h"
 
@@ -208,22 +210,6 @@ QString StatesText(const std::array<qint32, 16> &states)
     return text;
 }
 
-// Dates are kept as six characters without the mask's dots; spreadsheet users
-// see and type them with the dots.
-QString DateForSheet(const QString &stored)
-{
-    if (stored.size() != 6)
-        return stored;
-    return stored.left(2) + u'.' + stored.mid(2, 2) + u'.' + stored.mid(4, 2);
-}
-
-QString DateFromSheet(QStringView cell)
-{
-    if (cell.size() == 8 && cell[2] == u'.' && cell[5] == u'.')
-        return cell.left(2).toString().append(cell.mid(3, 2)).append(cell.mid(6, 2));
-    return cell.toString();
-}
-
 QString Quoted(QStringView text)
 {
     return QStringLiteral("„%1“").arg(text);
@@ -245,17 +231,27 @@ std::optional<QString> Apply(const TColumn &col, QStringView cell, TUpl &slip, b
 {
     const QLatin1String name(col.Name);
     switch (col.Kind) {
-    case TKind::Text:
     case TKind::Date: {
-        QString value = col.Kind == TKind::Date ? DateFromSheet(cell) : cell.toString();
+        TCsvCell date = CsvDateToField(cell, QString(name));
+        if (!date.Ok())
+            return date.Refusal;
+        slip.*col.Text = std::move(date.Value);
+        return std::nullopt;
+    }
+    case TKind::Text: {
+        QString value = CsvFormulaUnguard(cell);
+        if (col.Text == &TUpl::RacunPosiljaoca || col.Text == &TUpl::RacunPrimaoca)
+            value = CsvAccountText(value);
         if (checkCodePage)
             if (const qsizetype bad = Win1250::FirstUnencodable(value); bad >= 0)
                 return QStringLiteral("%1 sadrži znak %2 koji Windows-1250 ne može zapisati")
                     .arg(name, Quoted(value.mid(bad, 1)));
-        if (col.Kind == TKind::Text && col.Limit > 0 && IsExponentForm(value))
+        if (col.Limit > 0 && IsExponentForm(value))
             return QStringLiteral("%1 %2 je u tabeli zapisan kao broj i izgubio je cifre; "
                                   "formatirajte tu kolonu kao tekst")
                 .arg(name, Quoted(value));
+        if (const auto damage = CsvNumberDamage(QString(name), value))
+            return damage;
         if (col.Limit > 0 && value.size() > col.Limit)
             return QStringLiteral("%1 ima %2 znakova, a najviše je %3")
                 .arg(name)
@@ -280,7 +276,7 @@ std::optional<QString> Apply(const TColumn &col, QStringView cell, TUpl &slip, b
             slip.Procenat = 0;
             return std::nullopt;
         }
-        const auto v = ParseCsvFloat(cell);
+        const auto v = ParseCsvPercent(cell);
         if (!v)
             return QStringLiteral("%1 %2 nije broj").arg(name, Quoted(cell));
         slip.Procenat = *v;
@@ -421,13 +417,18 @@ TSlipCsvImport ImportSlipsCsv(const QByteArray &bytes, const TUpl &defaults)
                 refused = true;
             }
         }
-        if (!refused)
-            result.Slips.append(std::move(slip));
+        if (refused)
+            continue;
+        // The checks print makes, reported here already; they do not refuse.
+        if (const QStringList problems = SlipCheckProblems(slip); !problems.isEmpty())
+            result.Warnings.append({reader.Row(), problems.join(QStringLiteral("; "))});
+        result.Slips.append(std::move(slip));
     }
     if (!reader.Error().isEmpty()) {
         result.Error = reader.Error();
         result.Slips.clear();
         result.Refused.clear();
+        result.Warnings.clear();
     }
     return result;
 }
@@ -444,10 +445,10 @@ QByteArray ExportSlipsCsv(const QList<TUpl> &slips)
                 out += sep;
             switch (c.Kind) {
             case TKind::Text:
-                AppendCsvField(out, s.*c.Text, sep);
+                AppendCsvField(out, CsvFormulaGuard(s.*c.Text), sep);
                 break;
             case TKind::Date:
-                AppendCsvField(out, DateForSheet(s.*c.Text), sep);
+                AppendCsvField(out, CsvDateFromField(s.*c.Text), sep);
                 break;
             case TKind::Amount:
                 out += CsvAmountText(s.Iznos);

@@ -27,6 +27,9 @@ struct TSlipCsvImport
 {
     QList<TUpl> Slips;          // the rows taken, in order
     QList<TCsvRefusal> Refused; // the rows not taken, each reason once
+    // Rows taken whose accounts or taxpayer number fail the checks print warns
+    // about (SlipCheckProblems(), joined by "; ").
+    QList<TCsvRefusal> Warnings;
     QStringList UnknownColumns; // header cells that name no field; their cells are ignored
     QString Error;              // the whole file was refused (no slips then)
     TCsvEncoding Encoding = TCsvEncoding::Utf8;

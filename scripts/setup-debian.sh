@@ -9,6 +9,7 @@ PACKAGES=(
   qt6-translations-l10n
   fonts-liberation2
   poppler-utils python3-pdfminer
+  libreoffice-calc-nogui
   xvfb xauth xdotool
   cups cups-bsd cups-client printer-driver-cups-pdf
   clang libclang-rt-14-dev

@@ -203,6 +203,40 @@ private Q_SLOTS:
         QCOMPARE(QDir(mnt).entryList(QDir::Files), (QStringList{"filler", "out.csv"}));
     }
 
+    // The office's sheet: dates as the spreadsheet writes them come in as the
+    // six digits; accounts failing their check are warned about by row, as
+    // print does, and still imported; the switch silences the warnings.
+    void importConvertsDatesAndWarnsLikePrint()
+    {
+        const QString in = Path("office.csv");
+        QVERIFY(Write(in, "Opis;PeriodOd;PeriodDo;DatumUplate;RacunPrimaoca\r\n"
+                          "x;1.7.26;28.10.26;5.1.26;161-000-00123456-86\r\n"
+                          "y;01.07.2026;2026-10-28;5.1.2026;1990440001200278\r\n"));
+        TRun r = Kordavina({"import-csv", in, Path("office.upl")});
+        QCOMPARE(r.Exit, 0);
+        QCOMPARE(r.Err.split(u'\n', Qt::SkipEmptyParts),
+                 QStringList{QStringLiteral("Upozorenje: ") + in +
+                             QStringLiteral(": Red 3: Račun primaoca: Kontrolni broj računa nije "
+                                            "ispravan")});
+        const TUplReadResult back = ReadUplFile(Path("office.upl"));
+        QCOMPARE(back.Status, TUplReadResult::Ok);
+        QCOMPARE(back.File->Uplatnice.size(), 2);
+        for (const TUpl &s : back.File->Uplatnice) {
+            QCOMPARE(s.PeriodOd, QStringLiteral("010726"));
+            QCOMPARE(s.PeriodDo, QStringLiteral("281026"));
+            QCOMPARE(s.DatumUplate, QStringLiteral("050126"));
+        }
+        QCOMPARE(back.File->Uplatnice[0].RacunPrimaoca, QStringLiteral("1610000012345686"));
+
+        TSettings quiet;
+        quiet.ProvjeraRacuna = false;
+        QVERIFY(SaveSettings(quiet));
+        r = Kordavina({"import-csv", in, Path("office2.upl")});
+        QVERIFY(SaveSettings(TSettings{}));
+        QCOMPARE(r.Exit, 0);
+        QVERIFY2(!r.Err.contains("Upozorenje"), qPrintable(r.Err));
+    }
+
     void printWarnsAndStrictRefuses()
     {
         TUpl good = NewSlip();

@@ -157,10 +157,17 @@ void TMainForm::ImportCsvFile(const QString &path)
         ShowError(QStringLiteral("%1\n%2").arg(QDir::toNativeSeparators(path), r.Error));
         return;
     }
-    QString unknown;
+    QString remarks;
     if (!r.UnknownColumns.isEmpty())
-        unknown = QStringLiteral("\n\nNepoznate kolone su zanemarene: %1")
+        remarks = QStringLiteral("\n\nNepoznate kolone su zanemarene: %1")
                       .arg(r.UnknownColumns.join(QStringLiteral(", ")));
+    if (FData.Settings.ProvjeraRacuna && !r.Warnings.isEmpty()) {
+        QStringList lines;
+        for (const TCsvRefusal &w : r.Warnings)
+            lines += CsvRefusalText(w);
+        remarks +=
+            QStringLiteral("\n\nUvezeni redovi sa neispravnim računom ili JMB:") + Listed(lines);
+    }
     if (!r.Refused.isEmpty()) {
         QStringList lines;
         for (const TCsvRefusal &x : r.Refused)
@@ -170,15 +177,18 @@ void TMainForm::ImportCsvFile(const QString &path)
                               : QStringLiteral("\n\nŽelite li ipak uvesti ostale uplatnice (%1)?")
                                     .arg(r.Slips.size());
         const QString message =
-            QStringLiteral("Neki redovi nisu uvezeni:") + Listed(lines) + unknown + question;
+            QStringLiteral("Neki redovi nisu uvezeni:") + Listed(lines) + remarks + question;
         if (r.Slips.isEmpty()) {
             ShowError(message);
             return;
         }
         if (ConfirmAsk(message) != TConfirmResult::Yes)
             return;
-    } else if (!unknown.isEmpty()) {
-        QMessageBox::information(this, QStringLiteral("Uvoz iz CSV"), unknown.trimmed());
+    } else if (!remarks.isEmpty()) {
+        if (CsvNoteSink)
+            CsvNoteSink(remarks.trimmed());
+        else
+            QMessageBox::information(this, QStringLiteral("Uvoz iz CSV"), remarks.trimmed());
     }
     if (r.Slips.isEmpty())
         return;

@@ -298,6 +298,9 @@ public:
     class TCheckMark *markBrojObveznika = nullptr;
     // When set, asked instead of the CSV file dialogs: a path, or nothing.
     std::function<std::optional<QString>(bool save, const QString &suggested)> CsvFileChooser;
+    // When set, gets the import's notes (ignored columns, check warnings)
+    // instead of the information box.
+    std::function<void(const QString &message)> CsvNoteSink;
     void InitChecks();
     // The settings switch turns the marks and the print question on or off.
     void ApplyCheckSetting();

@@ -228,6 +228,50 @@ private Q_SLOTS:
         QCOMPARE(back.Slips, file->Uplatnice);
     }
 
+    // Rows taken with an account or JMB failing its check are listed; with
+    // refused rows the list stands in the question, after the refusals.
+    void importListsCheckWarnings()
+    {
+        SetSlips({NewSlip()});
+        const QString in = m_dir.filePath("warn.csv");
+        QFile f(in);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("Opis;RacunPrimaoca;BrojObveznika;DatumUplate\n"
+                "dobra;1990440001200279;;1.7.26\n"
+                "losa;1990440001200278;;5.1.2026\n");
+        f.close();
+        m_form->CsvFileChooser = [&](bool, const QString &) { return std::optional<QString>(in); };
+        QStringList notes;
+        m_form->CsvNoteSink = [&](const QString &m) { notes += m; };
+        m_form->FileImportCsvA->trigger();
+        QCOMPARE(notes, QStringList{"Uvezeni redovi sa neispravnim računom ili JMB:\n"
+                                    "Red 3: Račun primaoca: Kontrolni broj računa nije ispravan"});
+        QCOMPARE(m_form->CurrentFile()->Count(), 3);
+        QCOMPARE(m_form->CurrentFile()->Uplatnice[2].DatumUplate, QStringLiteral("050126"));
+
+        // The switch off: nothing to say.
+        m_data->Settings.ProvjeraRacuna = false;
+        notes.clear();
+        m_form->FileImportCsvA->trigger();
+        m_data->Settings.ProvjeraRacuna = true;
+        QVERIFY(notes.isEmpty());
+        QCOMPARE(m_form->CurrentFile()->Count(), 5);
+
+        QVERIFY(f.open(QIODevice::Append));
+        f.write("treca;1990440001200270;703985127167;\n");
+        f.close();
+        TConfirmForm::QueueAnswer(TConfirmResult::No);
+        m_form->FileImportCsvA->trigger();
+        const QString question = TConfirmForm::LastQuestion();
+        QVERIFY2(question.startsWith("Neki redovi nisu uvezeni:\nRed 4: RacunPrimaoca "
+                                     "„1990440001200270“ nije ispravan račun, a završava nulom"),
+                 qPrintable(question));
+        QVERIFY(question.contains("\nRed 4: BrojObveznika „703985127167“ ima 12 cifara"));
+        QVERIFY(question.contains("\n\nUvezeni redovi sa neispravnim računom ili JMB:\nRed 3: "));
+        QCOMPARE(m_form->CurrentFile()->Count(), 5);
+        m_form->CsvNoteSink = nullptr;
+    }
+
     void catalogueAccountColumns()
     {
         m_data->Racuni.Add("1990440001200279", "Dobar");
