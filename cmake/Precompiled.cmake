@@ -19,12 +19,14 @@ if(KORDAVINA_TESTS)
   file(WRITE ${CMAKE_BINARY_DIR}/kordavina_pch.cpp "// precompiled headers only\n")
   add_library(kordavina_pch_test_model STATIC ${CMAKE_BINARY_DIR}/kordavina_pch.cpp)
   target_link_libraries(kordavina_pch_test_model PRIVATE kordavina_model Qt6::Test)
-  target_precompile_headers(kordavina_pch_test_model PRIVATE ${KORDAVINA_PCH_MODEL} <QTest>
+  # Not <QTest>: it names QT_TESTCASE_BUILDDIR, which differs per test folder
+  # and would make GCC refuse the header.
+  target_precompile_headers(kordavina_pch_test_model PRIVATE ${KORDAVINA_PCH_MODEL}
                             <QTemporaryDir>)
   if(KORDAVINA_GUI)
     add_library(kordavina_pch_test_gui STATIC ${CMAKE_BINARY_DIR}/kordavina_pch.cpp)
     target_link_libraries(kordavina_pch_test_gui PRIVATE kordavina_gui Qt6::Test)
-    target_precompile_headers(kordavina_pch_test_gui PRIVATE ${KORDAVINA_PCH_GUI} <QTest>
+    target_precompile_headers(kordavina_pch_test_gui PRIVATE ${KORDAVINA_PCH_GUI}
                               <QTemporaryDir>)
   endif()
 endif()

@@ -51,13 +51,18 @@ std::optional<quint32> Dword(const wchar_t *subKey, const wchar_t *name)
     return n;
 }
 
+// Whether the key holds anything (a program that only read the settings may
+// have left it empty).
 bool KeyExists()
 {
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return false;
+    DWORD subKeys = 0, values = 0;
+    const bool read = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr,
+                                       &values, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
     RegCloseKey(key);
-    return true;
+    return !read || subKeys > 0 || values > 0;
 }
 
 } // namespace
@@ -131,7 +136,8 @@ private Q_SLOTS:
         QCOMPARE(InchMm(), DefaultInchMm);
         QCOMPARE(ReadPlacement(QStringLiteral("MainForm"), true).Width, std::optional<int>(800));
 
-        QCOMPARE(RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Orvinel"), LONG(ERROR_SUCCESS));
+        QCOMPARE(RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Orvinel\\Kordavina"),
+                 LONG(ERROR_SUCCESS));
         QVERIFY(!KeyExists());
     }
 
