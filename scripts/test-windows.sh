@@ -86,7 +86,7 @@ fail() { failed=$((failed + 1)); failures+=("$1"); echo "FAIL  $1${2:+: $2}"; }
 # --- the build's tests under Wine -------------------------------------------------
 # Left out, with the reason (everything else runs):
 declare -A skip=(
-  [tst_filesafety]="its cases are Unix ones (FIFOs, device files, a really full tmpfs); tst_safefile_win covers the Windows side"
+  [tst_filesafety]="its cases are Unix ones (FIFOs, device files, a really full tmpfs, symbolic links, group permission bits); tst_safefile_win covers the Windows side"
   [tst_cli_safety]="feeds FIFOs and /dev files to the commands; the Windows side of the same rules is tst_safefile_win"
   [tst_zorprinter]="adds a CUPS queue with lpadmin; printing to a printer on Windows goes through Qt's Windows print support"
   [tst_printcli]="reads PDFs back with Linux's python3 and pdfminer inside the test; the PDF comparison below does that for the Windows build"
