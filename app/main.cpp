@@ -139,9 +139,18 @@ int RunCommand(const Cli::Command &cmd, int argc, char **argv)
         // out the same without one: a display is not even connected to (that
         // alone took most of a one-slip job's time), nor can an unreachable
         // one make the program abort.
-        const bool chosen = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+        bool chosen = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+#ifdef Q_OS_WIN
+        // There the offscreen and minimal platforms know no fonts (every glyph
+        // would be a box); the desktop is always there and no window opens.
+        if (chosen && !qgetenv("QT_QPA_PLATFORM").startsWith("windows"))
+            chosen = false;
+        if (!chosen)
+            qputenv("QT_QPA_PLATFORM", "windows");
+#else
         if (!chosen)
             qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
         app = std::make_unique<QApplication>(argc, argv);
         if (!chosen)
             qunsetenv("QT_QPA_PLATFORM"); // not handed on to programs started from here
