@@ -20,10 +20,17 @@
 #include <memory>
 #include <optional>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 namespace {
 
 bool HaveDisplay()
 {
+#ifdef Q_OS_WIN
+    return true; // the desktop is always there
+#endif
     return !qEnvironmentVariableIsEmpty("DISPLAY") ||
            !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
            !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
@@ -43,6 +50,23 @@ std::optional<QString> DecodeArgument(const char *arg)
                 "preimenujte datoteku\n";
     std::fwrite(message.constData(), 1, size_t(message.size()), stderr);
     return std::nullopt;
+}
+
+// Argument i of the command line. On Windows from the wide command line: argv
+// holds the ANSI code page's text, which loses letters it does not have.
+std::optional<QString> Argument(int i, char **argv)
+{
+#ifdef Q_OS_WIN
+    int n = 0;
+    wchar_t **wide = CommandLineToArgvW(GetCommandLineW(), &n);
+    if (wide) {
+        const QString arg = i < n ? QString::fromWCharArray(wide[i]) : QString();
+        LocalFree(wide);
+        if (i < n)
+            return arg;
+    }
+#endif
+    return DecodeArgument(argv[i]);
 }
 
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
@@ -99,7 +123,7 @@ int RunCommand(const Cli::Command &cmd, int argc, char **argv)
 {
     QStringList args;
     for (int i = 2; i < argc; ++i) {
-        const std::optional<QString> arg = DecodeArgument(argv[i]);
+        const std::optional<QString> arg = Argument(i, argv);
         if (!arg)
             return 1;
         args << *arg;
@@ -115,9 +139,18 @@ int RunCommand(const Cli::Command &cmd, int argc, char **argv)
         // out the same without one: a display is not even connected to (that
         // alone took most of a one-slip job's time), nor can an unreachable
         // one make the program abort.
-        const bool chosen = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+        bool chosen = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+#ifdef Q_OS_WIN
+        // There the offscreen and minimal platforms know no fonts (every glyph
+        // would be a box); the desktop is always there and no window opens.
+        if (chosen && !qgetenv("QT_QPA_PLATFORM").startsWith("windows"))
+            chosen = false;
+        if (!chosen)
+            qputenv("QT_QPA_PLATFORM", "windows");
+#else
         if (!chosen)
             qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
         app = std::make_unique<QApplication>(argc, argv);
         if (!chosen)
             qunsetenv("QT_QPA_PLATFORM"); // not handed on to programs started from here
@@ -206,8 +239,17 @@ int RunGui(int argc, char **argv)
 
 int main(int argc, char **argv)
 {
+#ifdef Q_OS_WIN
+    // A window program has no console of its own: the commands answer in the
+    // one they were started from (redirected output needs nothing).
+    if (argc >= 2 && GetStdHandle(STD_OUTPUT_HANDLE) == nullptr &&
+        AttachConsole(ATTACH_PARENT_PROCESS)) {
+        std::freopen("CONOUT$", "w", stdout);
+        std::freopen("CONOUT$", "w", stderr);
+    }
+#endif
     if (argc >= 2) {
-        const std::optional<QString> decoded = DecodeArgument(argv[1]);
+        const std::optional<QString> decoded = Argument(1, argv);
         if (!decoded)
             return 1;
         const QString &first = *decoded;

@@ -41,9 +41,16 @@
 #include <cstdio>
 #include <ctime>
 
+#ifdef Q_OS_WIN
+#include <QProcess>
+
+#include <windows.h>
+#include <psapi.h>
+#else
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <functional>
 #include <vector>
@@ -99,13 +106,40 @@ int PdfPages(const QString &path)
     return pages;
 }
 
-double CpuSeconds(int who)
+#ifdef Q_OS_WIN
+double CpuSeconds()
+{
+    FILETIME created, exited, kernel, user;
+    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user))
+        return 0;
+    const auto seconds = [](const FILETIME &t) {
+        return double((quint64(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+    };
+    return seconds(kernel) + seconds(user);
+}
+
+long PeakKiB()
+{
+    PROCESS_MEMORY_COUNTERS m{};
+    return GetProcessMemoryInfo(GetCurrentProcess(), &m, sizeof m) ? long(m.PeakWorkingSetSize / 1024)
+                                                                  : 0;
+}
+#else
+double CpuSeconds()
 {
     rusage u{};
-    getrusage(who, &u);
+    getrusage(RUSAGE_SELF, &u);
     return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
            double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
+
+long PeakKiB()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss;
+}
+#endif
 
 // One job in this process: "wall cpu peakKiB bytes pages" on stdout.
 int RunJob(int argc, char **argv)
@@ -141,10 +175,8 @@ int RunJob(int argc, char **argv)
     } else {
         PrintSlips(printer, slips, format, amount);
     }
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    std::printf("%.4f %.4f %ld %lld %d\n", wall.nsecsElapsed() / 1e9, CpuSeconds(RUSAGE_SELF),
-                u.ru_maxrss, static_cast<long long>(QFile(out).size()), PdfPages(out));
+    std::printf("%.4f %.4f %ld %lld %d\n", wall.nsecsElapsed() / 1e9, CpuSeconds(), PeakKiB(),
+                static_cast<long long>(QFile(out).size()), PdfPages(out));
     return 0;
 }
 
@@ -158,6 +190,33 @@ struct TRun
     bool Ok = false;
 };
 
+#ifdef Q_OS_WIN
+// Runs a program, measuring its wall time; its CPU time and peak memory are
+// those a job reports of itself (nothing for another program).
+TRun Measure(const QString &program, const QStringList &args, bool parseOwn)
+{
+    TRun r;
+    QProcess p;
+    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QElapsedTimer t;
+    t.start();
+    p.start(program, args);
+    if (!p.waitForFinished(-1))
+        return r;
+    r.Wall = t.nsecsElapsed() / 1e9;
+    r.Ok = p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    if (parseOwn) {
+        const QList<QByteArray> f = p.readAllStandardOutput().trimmed().split(' ');
+        if (f.size() == 5) {
+            r.Cpu = f[1].toDouble();
+            r.PeakKiB = f[2].toLong();
+            r.Bytes = f[3].toLongLong();
+            r.Pages = f[4].toInt();
+        }
+    }
+    return r;
+}
+#else
 // Runs a program, measuring the child's own wall and CPU time and peak memory.
 TRun Measure(const QString &program, const QStringList &args, bool parseOwn)
 {
@@ -206,6 +265,7 @@ TRun Measure(const QString &program, const QStringList &args, bool parseOwn)
     }
     return r;
 }
+#endif
 
 TRun Median3(const std::function<TRun()> &run)
 {

@@ -26,10 +26,33 @@ void SeedFolder(const QString &shared, const QString &folder)
     }
 }
 
+#ifdef Q_OS_WIN
+// Whether folder lies under one of the Program Files folders, where an
+// installed program lives (and where a write would land in the UAC
+// VirtualStore rather than fail).
+bool UnderProgramFiles(const QString &folder)
+{
+    const QString path = QDir::cleanPath(QDir::fromNativeSeparators(folder)) + QLatin1Char('/');
+    for (const char *name : {"ProgramFiles", "ProgramW6432", "ProgramFiles(x86)"}) {
+        const QString root = qEnvironmentVariable(name);
+        if (root.isEmpty())
+            continue;
+        const QString prefix = QDir::cleanPath(QDir::fromNativeSeparators(root)) + QLatin1Char('/');
+        if (path.startsWith(prefix, Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+#endif
+
 } // namespace
 
 QString InstalledDataFolder(const QString &exeDir)
 {
+#ifdef Q_OS_WIN
+    // Installed there, the shipped files lie beside the executable.
+    return UnderProgramFiles(exeDir) ? QDir::cleanPath(exeDir) : QString();
+#endif
     const QString shared =
         QDir::cleanPath(QDir(exeDir).absoluteFilePath(QStringLiteral("../share/kordavina")));
     return QFileInfo(shared).isDir() ? shared : QString();

@@ -18,5 +18,9 @@ QString ProgramFile(const QString &name);
 QString ProgramFolderFor(const QString &exeDir);
 
 // The installed tree's shared data folder (exeDir/../share/kordavina), or an
-// empty text when exeDir is not the bin folder of an installed tree.
+// empty text when exeDir is not the bin folder of an installed tree. On
+// Windows an installed program lives under Program Files (the folders named
+// by %ProgramFiles%, %ProgramW6432%, %ProgramFiles(x86)%) with its shipped
+// files beside it: exeDir itself, and the per-user folder is
+// %APPDATA%\Orvinel\Kordavina.
 QString InstalledDataFolder(const QString &exeDir);

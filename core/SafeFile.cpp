@@ -12,8 +12,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#else
-#include <QTemporaryFile>
 #endif
 
 namespace {
@@ -124,12 +122,8 @@ bool OpenRegularFile(QFile &file, const QString &path, QString *error)
     }
     return true;
 #else
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile())
-        return fail(NotRegularFileText());
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return fail(file.errorString());
-    return true;
+    Q_UNUSED(fail);
+    return SafeFileWin::OpenRegularFile(file, path, error);
 #endif
 }
 
@@ -178,14 +172,13 @@ QString CheckOutputPath(const QString &path, const QStringList &inputs)
     }
     return QString();
 #else
-    const QFileInfo info(path);
-    if (!info.exists())
-        return QString();
-    if (!info.isFile())
+    bool exists = false;
+    if (!SafeFileWin::NotRegularReason(path, &exists).isEmpty())
         return NotRegularFileText();
-    const QString canonical = info.canonicalFilePath();
+    if (!exists)
+        return QString();
     for (const QString &input : inputs)
-        if (!input.isEmpty() && QFileInfo(input).canonicalFilePath() == canonical)
+        if (!input.isEmpty() && SafeFileWin::SameFile(input, path).value_or(false))
             return QStringLiteral("to je ulazna datoteka %1; izlaz mora biti druga datoteka")
                 .arg(input);
     return QString();
@@ -216,6 +209,12 @@ bool TAtomicWriter::Open(const QStringList &inputs)
     const QString refused = CheckOutputPath(m_file.fileName(), inputs);
     if (!refused.isEmpty())
         return Fail(refused);
+#ifdef Q_OS_WIN
+    if (const QString error = m_win.Open(m_file.fileName()); !error.isEmpty())
+        return Fail(error);
+    m_open = true;
+    return true;
+#endif
     // Unbuffered: a buffered QSaveFile writes its last bytes inside commit(),
     // and Qt 6.4 renames the short file over the target even when that final
     // write fails (a full disk). Unbuffered, every failure shows at write().
@@ -232,6 +231,12 @@ bool TAtomicWriter::Write(const char *data, qsizetype size)
         return m_failed ? false : Fail(QStringLiteral("datoteka nije otvorena"));
     if (const int e = InjectedFailure(m_written + size))
         return Fail(SystemErrorText(e));
+#ifdef Q_OS_WIN
+    if (const QString error = m_win.Write(data, size); !error.isEmpty())
+        return Fail(error);
+    m_written += size;
+    return true;
+#endif
     errno = 0;
     const qint64 w = m_file.write(data, size);
     if (w != size) {
@@ -246,6 +251,12 @@ bool TAtomicWriter::Commit()
 {
     if (m_failed || !m_open)
         return m_failed ? false : Fail(QStringLiteral("datoteka nije otvorena"));
+#ifdef Q_OS_WIN
+    m_open = false;
+    if (const QString error = m_win.Commit(); !error.isEmpty())
+        return Fail(error);
+    return true;
+#endif
 #ifdef Q_OS_UNIX
     // commit() syncs too but ignores the answer; a disk that cannot take the
     // data must stop the rename.
@@ -268,6 +279,10 @@ void TAtomicWriter::Cancel()
     if (!m_open)
         return;
     m_open = false;
+#ifdef Q_OS_WIN
+    m_win.Cancel();
+    return;
+#endif
     m_file.cancelWriting();
     m_file.commit(); // after cancelWriting this only removes the temporary file
 }
@@ -347,14 +362,13 @@ bool TTemporaryOutput::Begin(const QString &target, const QStringList &inputs)
     }
     return Fail(SystemErrorText(EEXIST));
 #else
-    QTemporaryFile tmp(base + QLatin1String("XXXXXX.tmp"));
-    tmp.setAutoRemove(false);
-    if (!tmp.open())
-        return Fail(tmp.errorString());
-    if (QFile::exists(m_target))
-        tmp.setPermissions(QFile::permissions(m_target));
-    m_temp = tmp.fileName();
-    return true;
+    Q_UNUSED(base);
+    // A read-only target is refused now, as the rename would refuse it.
+    if (const QString refusedHere = SafeFileWin::ReplaceRefusal(m_target); !refusedHere.isEmpty())
+        return Fail(refusedHere);
+    QString error;
+    m_temp = SafeFileWin::CreateTemporaryBeside(m_target, &error);
+    return m_temp.isEmpty() ? Fail(error) : true;
 #endif
 }
 
@@ -402,9 +416,10 @@ bool TTemporaryOutput::Commit(const std::function<QString(const QString &)> &ver
     SyncPath(QFile::encodeName(QFileInfo(m_target).absolutePath()));
 #else
     Q_UNUSED(temp);
-    QFile::remove(m_target);
-    if (!QFile::rename(m_temp, m_target))
-        return Fail(QStringLiteral("datoteka nije zamijenjena"));
+    if (const QString error = SafeFileWin::FlushPath(m_temp); !error.isEmpty())
+        return Fail(error);
+    if (const QString error = SafeFileWin::RenameOver(m_temp, m_target); !error.isEmpty())
+        return Fail(error);
 #endif
     m_temp.clear();
     return true;

@@ -9,6 +9,10 @@
 #include <functional>
 #include <optional>
 
+#ifdef Q_OS_WIN
+#include "core/SafeFileWin.h"
+#endif
+
 // File safety shared by every reader and writer of the program (slip files,
 // the INI stores, the command line, the windows). The rules:
 //
@@ -89,6 +93,10 @@ private:
     bool m_open = false;
     bool m_failed = false;
     QString m_error;
+#ifdef Q_OS_WIN
+    // The writer there: QSaveFile's rename is not written through.
+    SafeFileWin::TReplaceFile m_win;
+#endif
 };
 
 // Writes bytes to path through a TAtomicWriter; error gets the reason.

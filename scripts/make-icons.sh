@@ -11,3 +11,5 @@ for size in 16 22 24 32 48 64 128 256; do
 done
 # The splash embeds the icon's drawing by a relative reference.
 rsvg-convert -w 450 -h 250 splash.svg -o png/splash.png
+# The Windows icon (program and .upl file type): the same pictures as PNG entries.
+python3 ../scripts/make-ico.py kordavina.ico png/kordavina-{16,24,32,48,64,128,256}.png

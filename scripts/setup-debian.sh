@@ -14,6 +14,7 @@ PACKAGES=(
   cups cups-bsd cups-client printer-driver-cups-pdf
   clang libclang-rt-14-dev
   desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl dpkg-dev
+  g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 nsis zip
 )
 
 missing=()
