@@ -15,6 +15,7 @@
 #include <QMessageBox>
 #include <QSplashScreen>
 #include <QThread>
+#include <QTimer>
 
 #include <cstdio>
 #include <memory>
@@ -223,11 +224,20 @@ int RunGui(int argc, char **argv)
             app.processEvents(QEventLoop::AllEvents, 20);
             QThread::msleep(10);
         }
+        // Catalogues read while the window was made; the later ones say so
+        // once the look-up or window that needed them is done.
+        loadErrors += data.LoadErrors;
+        data.OnLoadError = [&mainForm](const QString &message) {
+            QTimer::singleShot(0, &mainForm, [&mainForm, message] {
+                QMessageBox::critical(&mainForm, QStringLiteral("Kordavina"), message);
+            });
+        };
         mainForm.show();
         splash.finish(&mainForm);
         if (!loadErrors.isEmpty())
             QMessageBox::critical(&mainForm, QStringLiteral("Kordavina"), loadErrors.join('\n'));
         result = app.exec();
+        data.OnLoadError = nullptr;
     }
     QStringList saveErrors;
     if (!SaveProgramData(data, &saveErrors))

@@ -1,6 +1,7 @@
 // Catalogue figures for 100,000 entries: load, save, sort and a million
 // look-ups, for the code catalogue in Kordavina.ini and the senders in
-// Racuni.ini. Run by hand: build/bench/bench_catalogue [entries]
+// Racuni.ini, and a write after one change (with and without another copy's
+// write to merge). Run by hand: build/bench/bench_catalogue [entries]
 
 #include "catalogues/CatalogueStore.h"
 
@@ -136,6 +137,22 @@ int main(int argc, char **argv)
     if (!LoadSenders(racuni, sl))
         return 1;
     Report("LoadSenders (read, parse, sort)", Ms(t));
+    // A write after one change: the file as last read (written as it is in
+    // memory), then after another copy wrote it (read, merged, sorted).
+    sl.Add({Account(1), QStringLiteral("Novi"), QString(), QString()});
+    t.start();
+    if (!SaveSenders(racuni, sl))
+        return 1;
+    Report("SaveSenders after one change", Ms(t));
+    TSenderCatalogue other;
+    LoadSenders(racuni, other);
+    other.Add({Account(2), QStringLiteral("Druga kopija"), QString(), QString()});
+    SaveSenders(racuni, other);
+    sl.Add({Account(3), QStringLiteral("Treći"), QString(), QString()});
+    t.start();
+    if (!SaveSenders(racuni, sl))
+        return 1;
+    Report("SaveSenders after another copy wrote (merge)", Ms(t));
     t.start();
     sl.ClickColumn(3);
     Report("sort senders by taxpayer number", Ms(t));

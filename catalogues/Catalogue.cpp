@@ -16,6 +16,11 @@ int Sign(int v)
     return v < 0 ? -1 : (v > 0 ? 1 : 0);
 }
 
+bool OnlyDigits(const QString &s)
+{
+    return std::all_of(s.cbegin(), s.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
 // A position after the entry at removed has gone.
 void FollowRemoval(qsizetype *pos, qsizetype removed)
 {
@@ -92,16 +97,52 @@ int CompareEntries(const TSenderEntry &a, const TSenderEntry &b, int sortColumn)
 
 template <class TEntry> void TCatalogueList<TEntry>::Assign(QList<TEntry> entries)
 {
+    m_loader = nullptr;
     m_entries = std::move(entries);
     // The index belongs to the former entries: Sort builds it afresh.
     m_folded.clear();
     m_index.clear();
     m_modified = false;
+    m_changes = {};
+    m_stamp = NotFromFile;
     Sort();
+}
+
+template <class TEntry> void TCatalogueList<TEntry>::Rebase(QList<TEntry> entries, quint64 stamp)
+{
+    m_loader = nullptr;
+    m_entries = std::move(entries);
+    m_folded.clear();
+    m_index.clear();
+    m_stamp = stamp;
+    Sort();
+}
+
+template <class TEntry> void TCatalogueList<TEntry>::RunLoader()
+{
+    // Taken out first: the loader fills the list through Assign, which must
+    // not run it again.
+    TLoader loader = std::move(m_loader);
+    m_loader = nullptr;
+    loader(*this);
+}
+
+template <class TEntry> void TCatalogueList<TEntry>::NoteRemoved(const TEntry &entry)
+{
+    if (const qsizetype i = m_changes.Added.indexOf(entry); i >= 0)
+        m_changes.Added.removeAt(i);
+    else
+        m_changes.Removed.append(entry);
+}
+
+template <class TEntry> void TCatalogueList<TEntry>::NoteAdded(const TEntry &entry)
+{
+    m_changes.Added.append(entry);
 }
 
 template <class TEntry> void TCatalogueList<TEntry>::SetSortColumn(int column, qsizetype *follow)
 {
+    EnsureLoaded();
     m_sortColumn = column == 0 ? 1 : column;
     Sort(follow);
 }
@@ -110,6 +151,7 @@ template <class TEntry>
 void TCatalogueList<TEntry>::ClickColumn(int column, qsizetype *follow,
                                          std::vector<qsizetype> *order)
 {
+    EnsureLoaded();
     if (column != 0 && column == std::abs(m_sortColumn)) {
         // The list is sorted by this column already: the other direction is
         // the list turned round (entries that compare equal may come in any
@@ -129,21 +171,36 @@ void TCatalogueList<TEntry>::ClickColumn(int column, qsizetype *follow,
 template <class TEntry>
 void TCatalogueList<TEntry>::Sort(qsizetype *follow, std::vector<qsizetype> *order)
 {
+    EnsureLoaded();
     const qsizetype n = m_entries.size();
     const int column = std::abs(m_sortColumn);
     const int sign = Sign(m_sortColumn);
     // Sort keys once per entry: far cheaper than collating each comparison.
     // The text is case-folded first because the sort keys of some collations
     // (Qt's C locale) do not honour the case insensitivity that compare() does.
-    const QCollator collator = CatalogueCollator();
-    std::vector<QCollatorSortKey> keys;
-    keys.reserve(n);
-    for (const TEntry &e : std::as_const(m_entries))
-        keys.push_back(collator.sortKey(ColumnText(e, column).toCaseFolded()));
     std::vector<qsizetype> byKey(n);
     std::iota(byKey.begin(), byKey.end(), qsizetype(0));
-    std::stable_sort(byKey.begin(), byKey.end(),
-                     [&](qsizetype x, qsizetype y) { return keys[x].compare(keys[y]) * sign < 0; });
+    const bool digits =
+        std::all_of(m_entries.cbegin(), m_entries.cend(),
+                    [column](const TEntry &e) { return OnlyDigits(ColumnText(e, column)); });
+    if (digits) {
+        // Accounts and numbers: for texts of the digits 0-9 alone the
+        // collation is the order of the characters, which needs no keys.
+        std::stable_sort(byKey.begin(), byKey.end(), [&](qsizetype x, qsizetype y) {
+            const int c = QStringView(ColumnText(m_entries[x], column))
+                              .compare(QStringView(ColumnText(m_entries[y], column)));
+            return c * sign < 0;
+        });
+    } else {
+        const QCollator collator = CatalogueCollator();
+        std::vector<QCollatorSortKey> keys;
+        keys.reserve(n);
+        for (const TEntry &e : std::as_const(m_entries))
+            keys.push_back(collator.sortKey(ColumnText(e, column).toCaseFolded()));
+        std::stable_sort(byKey.begin(), byKey.end(), [&](qsizetype x, qsizetype y) {
+            return keys[x].compare(keys[y]) * sign < 0;
+        });
+    }
     Permute(std::move(byKey), follow, order);
 }
 
@@ -214,6 +271,7 @@ template <class TEntry> qsizetype TCatalogueList<TEntry>::IndexOf(const QString 
     // An empty field names no entry, even an entry kept without a code.
     if (code.isEmpty())
         return -1;
+    EnsureLoaded();
     const auto it = m_index.constFind(Fold(code));
     return it == m_index.cend() ? -1 : it->First;
 }
@@ -263,6 +321,8 @@ template <class TEntry> qsizetype TCatalogueList<TEntry>::SortedPlace(const TEnt
 
 template <class TEntry> qsizetype TCatalogueList<TEntry>::Place(TEntry entry, qsizetype *follow)
 {
+    EnsureLoaded();
+    NoteAdded(entry);
     const qsizetype q = SortedPlace(entry);
     InsertAt(q, std::move(entry));
     if (follow && *follow >= q)
@@ -276,6 +336,9 @@ qsizetype TCatalogueList<TEntry>::Replace(qsizetype p, TEntry entry, qsizetype *
 {
     // The list was sorted before; taking the entry out and putting it back
     // in its place keeps it sorted without sorting it all again.
+    EnsureLoaded();
+    NoteRemoved(m_entries[p]);
+    NoteAdded(entry);
     RemoveAt(p);
     const qsizetype q = SortedPlace(entry);
     InsertAt(q, std::move(entry));
@@ -295,8 +358,9 @@ qsizetype TCatalogueList<TEntry>::Replace(qsizetype p, TEntry entry, qsizetype *
 
 template <class TEntry> void TCatalogueList<TEntry>::Delete(qsizetype index, qsizetype *follow)
 {
-    if (index < 0 || index >= m_entries.size())
+    if (index < 0 || index >= Count())
         return;
+    NoteRemoved(m_entries[index]);
     RemoveAt(index);
     FollowRemoval(follow, index);
     m_modified = true;
@@ -330,7 +394,7 @@ TCatalogueEdit TCatalogue::Add(const QString &sifra, const QString &naziv, qsize
 
 void TCatalogue::Rename(qsizetype index, const QString &naziv, qsizetype *follow)
 {
-    if (index < 0 || index >= m_entries.size())
+    if (index < 0 || index >= Count())
         return;
     Replace(index, {m_entries[index].Sifra, naziv}, follow);
 }
@@ -339,7 +403,7 @@ TCatalogueEdit TCatalogue::Change(qsizetype index, const QString &sifra, const Q
                                   qsizetype *follow)
 {
     TCatalogueEdit edit;
-    if (index < 0 || index >= m_entries.size())
+    if (index < 0 || index >= Count())
         return edit;
     const qsizetype found = IndexOf(sifra);
     if (found >= 0 && found != index) {
@@ -356,7 +420,7 @@ TCatalogueEdit TCatalogue::Change(qsizetype index, const QString &sifra, const Q
 qsizetype TCatalogue::ReplaceOther(qsizetype index, qsizetype other, const QString &sifra,
                                    const QString &naziv, qsizetype *follow)
 {
-    const qsizetype n = m_entries.size();
+    const qsizetype n = Count();
     if (index < 0 || index >= n || other < 0 || other >= n || other == index)
         return -1;
     Delete(other, follow);
@@ -375,7 +439,7 @@ bool TCatalogue::AddPurpose(const QString &text, qsizetype *follow)
 
 bool TCatalogue::ChangePurpose(qsizetype index, const QString &text, qsizetype *follow)
 {
-    if (index < 0 || index >= m_entries.size() || text.isEmpty() || text == m_entries[index].Sifra)
+    if (index < 0 || index >= Count() || text.isEmpty() || text == m_entries[index].Sifra)
         return false;
     Replace(index, {text, QString()}, follow);
     return true;
@@ -408,7 +472,7 @@ qsizetype TSenderCatalogue::Add(const TSenderEntry &sender, qsizetype *follow)
 
 qsizetype TSenderCatalogue::Change(qsizetype index, const TSenderEntry &sender, qsizetype *follow)
 {
-    if (index < 0 || index >= m_entries.size())
+    if (index < 0 || index >= Count())
         return -1;
     return Replace(index, sender, follow);
 }

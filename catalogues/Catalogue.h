@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 // One entry of a code catalogue (municipalities, recipient accounts, revenue
@@ -65,6 +66,18 @@ struct TCatalogueEdit
     QString Naziv;
 };
 
+// What a catalogue window changed since the catalogue was last read from or
+// written to its file: the entries it took out and those it put in (a change
+// is both). A write applies these to what the file holds at that moment, so
+// that another copy of the program working on the same file keeps its own
+// entries.
+template <class TEntry> struct TCatalogueChanges
+{
+    QList<TEntry> Removed;
+    QList<TEntry> Added;
+    bool IsEmpty() const { return Removed.isEmpty() && Added.isEmpty(); }
+};
+
 // An ordered list of entries: the list order is the display order, sorted by
 // SortColumn after loading and after every add and change. Look-ups by code
 // go through an index of case-folded codes kept in step with the list, since
@@ -73,15 +86,56 @@ struct TCatalogueEdit
 // Operations that move entries take an optional display position to follow
 // (the window's selected row): on return it names the same entry's new
 // position, or -1 when that entry was removed.
+//
+// A catalogue may be read only when first needed: SetLoader gives the
+// function that fills it (with Assign), run by the first access to the
+// entries. Modified and SortColumn do not count as such access.
 template <class TEntry> class TCatalogueList
 {
 public:
-    const QList<TEntry> &Entries() const { return m_entries; }
-    qsizetype Count() const { return m_entries.size(); }
-    const TEntry &At(qsizetype i) const { return m_entries.at(i); }
+    using TLoader = std::function<void(TCatalogueList &)>;
 
-    // Replaces all entries (as loaded from a file), sorts them and clears Modified.
+    const QList<TEntry> &Entries() const
+    {
+        EnsureLoaded();
+        return m_entries;
+    }
+    qsizetype Count() const
+    {
+        EnsureLoaded();
+        return m_entries.size();
+    }
+    const TEntry &At(qsizetype i) const
+    {
+        EnsureLoaded();
+        return m_entries.at(i);
+    }
+
+    // Replaces all entries (as loaded from a file), sorts them and clears
+    // Modified, the changes and the file stamp (NotFromFile).
     void Assign(QList<TEntry> entries);
+
+    void SetLoader(TLoader loader) { m_loader = std::move(loader); }
+    bool IsLoaded() const { return !m_loader; }
+    void EnsureLoaded() const
+    {
+        if (m_loader)
+            const_cast<TCatalogueList *>(this)->RunLoader();
+    }
+
+    // The changes since the file was last read or written.
+    const TCatalogueChanges<TEntry> &Changes() const { return m_changes; }
+    // Takes the entries the file holds now with the changes applied to them
+    // (see CatalogueMerge.h): sorted, the changes and Modified kept.
+    void Rebase(QList<TEntry> entries, quint64 stamp);
+
+    // Which contents of the file the list stands for (the entries as read,
+    // or as written, plus Changes()): see FileStamp() in CatalogueStore.h.
+    // NotFromFile for entries given by Assign alone: they are written as
+    // they are.
+    static constexpr quint64 NotFromFile = ~quint64(0);
+    quint64 Stamp() const { return m_stamp; }
+    void SetStamp(quint64 stamp) { m_stamp = stamp; }
 
     int SortColumn() const { return m_sortColumn; }
     // Sets the sort column (0 is taken as 1) and sorts.
@@ -96,7 +150,13 @@ public:
     void Sort(qsizetype *follow = nullptr, std::vector<qsizetype> *order = nullptr);
 
     bool Modified() const { return m_modified; }
-    void SetModified(bool modified) { m_modified = modified; }
+    // Clearing it (after a write) forgets the changes too.
+    void SetModified(bool modified)
+    {
+        m_modified = modified;
+        if (!modified)
+            m_changes = {};
+    }
 
     // The first display position whose Sifra equals code as a whole, letter
     // case ignored; -1 when none.
@@ -115,6 +175,12 @@ protected:
     QList<TEntry> m_entries;
 
 private:
+    void RunLoader();
+    // Records an entry taken out or put in; taking out one put in during
+    // this run forgets both.
+    void NoteRemoved(const TEntry &entry);
+    void NoteAdded(const TEntry &entry);
+
     // These keep the entries, their folded codes and the index in step.
     void Reindex();
     // Puts the entry at byKey[p] at position p, the index carried along.
@@ -132,6 +198,9 @@ private:
     QHash<QString, TCodeSlot> m_index; // folded Sifra -> its entries
     int m_sortColumn = 1;
     bool m_modified = false;
+    TCatalogueChanges<TEntry> m_changes;
+    quint64 m_stamp = NotFromFile;
+    TLoader m_loader;
 };
 
 // Municipalities, recipient accounts, revenue types (codes unique without

@@ -77,6 +77,20 @@ private Q_SLOTS:
                 QVERIFY2(CompareEntries(c.At(i), c.At(i + 1), column) <= 0,
                          qPrintable(c.At(i).Sifra + " / " + c.At(i + 1).Sifra));
         }
+        // Codes of digits alone (sorted without collation keys) too.
+        const QStringList numbers = {
+            "10", "9", "", "0", "009", "1610000000000001", "1", "099", "1549000000000003",
+            "90", "00"};
+        QList<TCatalogueEntry> coded;
+        for (const QString &n : numbers)
+            coded.append({n, n});
+        c.Assign(coded);
+        for (int column : {1, -1}) {
+            c.SetSortColumn(column);
+            for (qsizetype i = 0; i + 1 < c.Count(); ++i)
+                QVERIFY2(CompareEntries(c.At(i), c.At(i + 1), column) < 0,
+                         qPrintable(c.At(i).Sifra + " / " + c.At(i + 1).Sifra));
+        }
     }
 
     void headerClicks()

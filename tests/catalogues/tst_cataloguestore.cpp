@@ -1,3 +1,4 @@
+#include "catalogues/CatalogueMerge.h"
 #include "catalogues/CatalogueStore.h"
 
 #include "IniTestUtil.h"
@@ -54,6 +55,147 @@ class TestCatalogueStore : public QObject
 private Q_SLOTS:
     void init() { QLocale::setDefault(QLocale(QLocale::Bosnian, QLocale::BosniaAndHerzegovina)); }
     void cleanup() { QLocale::setDefault(QLocale::c()); }
+
+    // A window's changes are what it took out and put in since the last
+    // read or write; an entry added and removed again is forgotten.
+    void changesAreTheWindowsOwn()
+    {
+        TCatalogue c;
+        c.Assign({{"001", "Prva"}, {"002", "Druga"}});
+        c.Add("003", "Treca");
+        c.Change(c.IndexOf("001"), "001", "Prva nova");
+        c.Delete(c.IndexOf("002"));
+        c.Add("004", "Prolazna");
+        c.Change(c.IndexOf("004"), "005", "Prolazna");
+        c.Delete(c.IndexOf("005"));
+        QCOMPARE(c.Changes().Removed, Entries({{"001", "Prva"}, {"002", "Druga"}}));
+        QCOMPARE(c.Changes().Added, Entries({{"003", "Treca"}, {"001", "Prva nova"}}));
+        c.SetModified(false);
+        QVERIFY(c.Changes().IsEmpty());
+
+        // Merged by code into what another copy left in the file: its own
+        // entries stay, an edit replaces the entry whatever its name there,
+        // codes compare without regard to letter case.
+        const QList<TCatalogueEntry> file = {
+            {"001", "Prva (druga kopija)"}, {"002", "Druga"}, {"900", "Tudja"}, {"ab", "Mala"}};
+        TCatalogueChanges<TCatalogueEntry> changes = c.Changes();
+        changes.Removed = {{"001", "Prva"}, {"002", "Druga"}, {"AB", "Mala"}};
+        changes.Added = {{"003", "Treca"}, {"001", "Prva nova"}, {"AB", "Velika"}};
+        QCOMPARE(
+            MergeByCode(file, changes),
+            Entries({{"900", "Tudja"}, {"003", "Treca"}, {"001", "Prva nova"}, {"AB", "Velika"}}));
+        // An edit of an entry the other copy deleted brings it back.
+        QCOMPARE(MergeByCode({{"900", "Tudja"}}, changes).size(), 4);
+
+        // Purposes and senders repeat: one removed entry takes out one equal
+        // entry, if the file still has one.
+        TCatalogueChanges<TCatalogueEntry> purposes;
+        purposes.Removed = {{"Porez", ""}, {"Nema je", ""}};
+        purposes.Added = {{"Taksa", ""}};
+        QCOMPARE(
+            MergeByRecord<TCatalogueEntry>({{"Porez", ""}, {"Najam", ""}, {"Porez", ""}}, purposes),
+            Entries({{"Najam", ""}, {"Porez", ""}, {"Taksa", ""}}));
+    }
+
+    // Two copies on one file, in one process: each write keeps what the
+    // other wrote; a refresh brings it in with the unwritten changes kept.
+    void writesMergeWithTheFile()
+    {
+        const QString path = m_dir.filePath("Copies.ini");
+        QVERIFY(WriteAll(path, "[Op" S_LO "tine]\r\n001=Prva\r\n002=Druga\r\n[Drugo]\r\nx=y\r\n"));
+        TCatalogue a, b;
+        QVERIFY(LoadCatalogue(path, TCatalogueKind::Opstine, a));
+        QVERIFY(LoadCatalogue(path, TCatalogueKind::Opstine, b));
+        a.Add("900", "A");
+        QVERIFY(SaveCatalogue(path, TCatalogueKind::Opstine, a));
+        QVERIFY(!a.Modified());
+        b.Add("902", "B");
+        b.Delete(b.IndexOf("001"));
+        QString error;
+        QVERIFY2(SaveCatalogue(path, TCatalogueKind::Opstine, b, &error), qPrintable(error));
+        // b holds what it wrote, in display order.
+        QCOMPARE(b.Entries(), Entries({{"002", "Druga"}, {"900", "A"}, {"902", "B"}}));
+        QVERIFY(ReadAll(path).contains("[Op" S_LO "tine]\r\n002=Druga\r\n900=A\r\n902=B\r\n"));
+        QVERIFY(ReadAll(path).contains("[Drugo]\r\nx=y\r\n"));
+
+        a.Change(a.IndexOf("002"), "002", "Druga nova");
+        bool reread = false;
+        QVERIFY(RefreshCatalogue(path, TCatalogueKind::Opstine, a, &reread));
+        QVERIFY(reread);
+        QCOMPARE(a.Entries(), Entries({{"002", "Druga nova"}, {"900", "A"}, {"902", "B"}}));
+        QVERIFY(a.Modified());
+        QVERIFY(RefreshCatalogue(path, TCatalogueKind::Opstine, a, &reread));
+        QVERIFY(!reread); // the file is as read
+
+        // Purposes: both adds kept, a repeated text removed once.
+        TCatalogue p, q;
+        QVERIFY(LoadCatalogue(path, TCatalogueKind::Svrhe, p));
+        p.AddPurpose("Porez");
+        p.AddPurpose("Porez");
+        QVERIFY(SaveCatalogue(path, TCatalogueKind::Svrhe, p));
+        QVERIFY(LoadCatalogue(path, TCatalogueKind::Svrhe, q));
+        p.AddPurpose("Taksa");
+        q.Delete(q.IndexOf("Porez"));
+        QVERIFY(SaveCatalogue(path, TCatalogueKind::Svrhe, p));
+        QVERIFY(SaveCatalogue(path, TCatalogueKind::Svrhe, q));
+        TCatalogue back;
+        QVERIFY(LoadCatalogue(path, TCatalogueKind::Svrhe, back));
+        QCOMPARE(back.Entries(), Entries({{"Porez", ""}, {"Taksa", ""}}));
+        QVERIFY(LoadCatalogue(path, TCatalogueKind::Opstine, back));
+        QCOMPARE(back.Count(), 3); // the purposes' writes kept the municipalities
+
+        // Senders: an add and an edit in two copies.
+        const QString racuni = m_dir.filePath("CopiesSenders.ini");
+        TSenderCatalogue s, t;
+        QVERIFY(LoadSenders(racuni, s));
+        s.Add({"1", "Prvi", "", ""});
+        s.Add({"1", "Prvi", "", ""}); // two senders may be alike
+        QVERIFY(SaveSenders(racuni, s));
+        QVERIFY(LoadSenders(racuni, t));
+        s.Add({"2", "Drugi", "", ""});
+        t.Change(0, {"1", "Prvi izmijenjen", "42", ""});
+        QVERIFY(SaveSenders(racuni, s));
+        QVERIFY(SaveSenders(racuni, t));
+        TSenderCatalogue u;
+        QVERIFY(LoadSenders(racuni, u));
+        QCOMPARE(u.Entries(), (QList<TSenderEntry>{{"1", "Prvi", "", ""},
+                                                   {"1", "Prvi izmijenjen", "42", ""},
+                                                   {"2", "Drugi", "", ""}}));
+    }
+
+    // The quick reader and writer of Racuni.ini give what the INI store
+    // gives, on odd files too.
+    void sendersAsTheIniStoreHasThem()
+    {
+        const QByteArray odd = QByteArray("; po" S_LO "iljaoci\r\n"
+                                          "uvod=bez sekcije\r\n"
+                                          "  [ B ]  \r\n"
+                                          "naziv = Drugi \r\n" S_LO "IFRA=1610\r\n"
+                                          "Naziv=Drugi naziv se ne " C_CAR "ita\r\n"
+                                          ";Broj=1\r\n"
+                                          "=bez klju" C_CAR "a\r\n"
+                                          "[b]\r\n" S_UP "ifra=duplikat sekcije\r\n"
+                                          "[C\r\n"
+                                          "\tBroj\t=\t42\t\n"
+                                          "Poziv=a=b\r\n"
+                                          "[]\r\n"
+                                          "Poziv=9");
+        TIniFile ini;
+        ini.LoadFromBytes(odd);
+        TSenderCatalogue viaIni;
+        ReadSenders(ini, viaIni);
+        TSenderCatalogue quick;
+        quick.Assign(ParseSenders(odd));
+        QCOMPARE(quick.Entries(), viaIni.Entries());
+        QCOMPARE(quick.Count(), 3);
+
+        for (const QByteArray &old : {odd, QByteArray("no end of line"), QByteArray()}) {
+            TIniFile store;
+            store.LoadFromBytes(old);
+            WriteSenders(store, viaIni);
+            QCOMPARE(SendersBytes(old, viaIni.Entries()), store.ToBytes());
+        }
+    }
 
     void sectionNames()
     {

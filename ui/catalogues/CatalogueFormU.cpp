@@ -301,12 +301,8 @@ qsizetype TCatalogueForm::RunPick(const QString &current)
 void TCatalogueForm::ShowModal()
 {
     mTrazi->clear();
-    // The catalogue may have been loaded or changed since the list last read
-    // it; the selection of the last showing stays.
-    const qsizetype keep = Selected();
-    m_model->Refresh();
+    Reload();
     m_model->PrepareFilter();
-    SelectEntry(keep);
     if (!m_shownBefore) {
         // Centred at the first showing of a run; afterwards where it was left.
         ensurePolished();
@@ -318,6 +314,29 @@ void TCatalogueForm::ShowModal()
     if (const QModelIndex current = List->currentIndex(); current.isValid())
         List->scrollTo(current);
     exec();
+}
+
+QString TCatalogueForm::EntryText(qsizetype entry, int column) const
+{
+    const int row = m_model->RowOf(entry);
+    return row < 0 ? QString() : m_model->data(m_model->index(row, column - 1)).toString();
+}
+
+void TCatalogueForm::Reload()
+{
+    // The selection of the last showing stays, followed by its code when the
+    // file brought other entries.
+    qsizetype keep = Selected();
+    const QString code = EntryText(keep, 1);
+    bool reread = false;
+    QString error;
+    if (!ReadCatalogue(&reread, &error))
+        Warn(QStringLiteral("Katalog \"%1\" nije ponovo pročitan.\n\n%2")
+                 .arg(m_layout.Caption, error));
+    if (reread)
+        keep = code.isEmpty() ? -1 : FindCode(code);
+    m_model->Refresh();
+    SelectEntry(keep);
 }
 
 void TCatalogueForm::done(int result)

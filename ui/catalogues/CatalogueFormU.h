@@ -93,6 +93,12 @@ public:
     // the file, the catalogue stays marked changed and false is returned.
     bool SaveIfModified();
 
+    // Reads the catalogue afresh when its file changed since it was read or
+    // written (another copy of the program wrote it), changes not yet
+    // written kept; the list shows it, the selected entry still selected.
+    // Done each time the window opens.
+    void Reload();
+
     TCatalogueModel *Model() const { return m_model; }
 
     TCatalogueView *List = nullptr;
@@ -119,6 +125,11 @@ protected:
     virtual bool IsModified() const = 0;
     // Writes the catalogue to its file; on failure error names the file.
     virtual bool WriteCatalogue(QString *error) = 0;
+    // Reads the file again when needed (see Reload); *reread tells whether
+    // the entries may have moved.
+    virtual bool ReadCatalogue(bool *reread, QString *error) = 0;
+    // The text of column (from 1) of the entry at a catalogue position.
+    QString EntryText(qsizetype entry, int column) const;
 
     // After the catalogue changed: the rows are read afresh, the entry at
     // follow (a catalogue position, -1 for none) is selected and the list

@@ -13,6 +13,26 @@ namespace {
 // Separates the columns in an entry's search text; a typed filter never holds it.
 constexpr QChar ColumnSeparator(0x1F);
 
+// The letters of the language that keyboards without them replace by their
+// plain letter (č, ć -> c; đ -> d, so dž -> dz; š -> s; ž -> z), after case
+// folding. One code unit for one, so that folding keeps the length.
+char16_t PlainLetter(char16_t c)
+{
+    switch (c) {
+    case u'č':
+    case u'ć':
+        return u'c';
+    case u'đ':
+        return u'd';
+    case u'š':
+        return u's';
+    case u'ž':
+        return u'z';
+    default:
+        return c;
+    }
+}
+
 } // namespace
 
 QString CodeProblem(const QString &code)
@@ -39,7 +59,7 @@ QString TextProblem(const QString &text)
     return QString();
 }
 
-void AppendSearchFold(QString &out, QStringView text)
+void AppendSearchFold(QString &out, QStringView text, bool keepMarks)
 {
     // Only from U+0300 on (combining marks among them) can composing change
     // a text; the letters of the Latin alphabets lie below.
@@ -68,16 +88,43 @@ void AppendSearchFold(QString &out, QStringView text)
             d[i + 1] = QChar(QChar::lowSurrogate(folded));
             ++i;
         } else {
-            d[i] = QChar(char16_t(QChar::toCaseFolded(char32_t(c))));
+            const char16_t folded = char16_t(QChar::toCaseFolded(char32_t(c)));
+            d[i] = QChar(keepMarks ? folded : PlainLetter(folded));
         }
     }
 }
 
-QString SearchFold(QStringView text)
+QString SearchFold(QStringView text, bool keepMarks)
 {
     QString out;
-    AppendSearchFold(out, text);
+    AppendSearchFold(out, text, keepMarks);
     return out;
+}
+
+bool MarksMatch(QStringView exactText, qsizetype at, QStringView plainTyped, QStringView exactTyped)
+{
+    for (qsizetype i = 0; i < exactTyped.size(); ++i)
+        if (exactTyped[i] != plainTyped[i] && exactText[at + i] != exactTyped[i])
+            return false;
+    return true;
+}
+
+bool SearchMatches(QStringView plainText, QStringView exactText, QStringView plainTyped,
+                   QStringView exactTyped)
+{
+    const bool marks = plainTyped != exactTyped;
+    for (qsizetype at = plainText.indexOf(plainTyped); at >= 0;
+         at = plainText.indexOf(plainTyped, at + 1)) {
+        if (!marks || MarksMatch(exactText, at, plainTyped, exactTyped))
+            return true;
+    }
+    return false;
+}
+
+bool TextMatches(QStringView text, QStringView typed)
+{
+    return SearchMatches(SearchFold(text), SearchFold(text, true), SearchFold(typed),
+                         SearchFold(typed, true));
 }
 
 // --- TCatalogueModel --------------------------------------------------------
@@ -85,7 +132,10 @@ QString SearchFold(QStringView text)
 TCatalogueModel::TCatalogueModel(std::unique_ptr<TCatalogueRows> rows, QStringList headers,
                                  QObject *parent)
     : QAbstractTableModel(parent), m_rows(std::move(rows)), m_headers(std::move(headers))
-{}
+{
+    if (m_rows->IsLoaded())
+        m_count = m_rows->Count();
+}
 
 TCatalogueModel::~TCatalogueModel() = default;
 
@@ -93,7 +143,7 @@ int TCatalogueModel::rowCount(const QModelIndex &parent) const
 {
     if (parent.isValid())
         return 0;
-    return int(m_filtering ? qsizetype(m_visible.size()) : m_rows->Count());
+    return int(m_filtering ? qsizetype(m_visible.size()) : m_count);
 }
 
 int TCatalogueModel::columnCount(const QModelIndex &parent) const
@@ -170,15 +220,13 @@ qsizetype TCatalogueModel::EntryAt(int row) const
     if (row < 0)
         return -1;
     if (m_filtering)
-        return row < qsizetype(m_visible.size()) && m_visible[row] < m_rows->Count()
-                   ? m_visible[row]
-                   : -1;
-    return row < m_rows->Count() ? row : -1;
+        return row < qsizetype(m_visible.size()) && m_visible[row] < m_count ? m_visible[row] : -1;
+    return row < m_count ? row : -1;
 }
 
 int TCatalogueModel::RowOf(qsizetype entry) const
 {
-    if (entry < 0 || entry >= m_rows->Count())
+    if (entry < 0 || entry >= m_count)
         return -1;
     if (!m_filtering)
         return int(entry);
@@ -189,6 +237,7 @@ int TCatalogueModel::RowOf(qsizetype entry) const
 void TCatalogueModel::Refresh()
 {
     beginResetModel();
+    m_count = m_rows->Count();
     m_searchTextsValid = false;
     if (m_filtering)
         ApplyFilter(false);
@@ -200,6 +249,7 @@ void TCatalogueModel::ClickColumn(int column, qsizetype *follow)
     beginResetModel();
     std::vector<qsizetype> order;
     m_rows->ClickColumn(column + 1, follow, &order);
+    m_count = m_rows->Count();
     if (m_searchTextsValid && order.size() == m_slotOf.size()) {
         std::vector<qsizetype> slots(order.size());
         for (size_t p = 0; p < order.size(); ++p)
@@ -216,15 +266,17 @@ void TCatalogueModel::ClickColumn(int column, qsizetype *follow)
 void TCatalogueModel::SetFilter(const QString &text)
 {
     const QString folded = SearchFold(text);
-    if (folded == m_foldedFilter && m_filtering == !folded.isEmpty()) {
+    const QString exact = SearchFold(text, true);
+    if (exact == m_exactFilter && m_filtering == !folded.isEmpty()) {
         m_filter = text;
         return;
     }
     // A longer text that holds the former one matches a subset of its rows.
-    const bool narrowOnly = m_filtering && folded.contains(m_foldedFilter);
+    const bool narrowOnly = m_filtering && exact.contains(m_exactFilter);
     beginResetModel();
     m_filter = text;
     m_foldedFilter = folded;
+    m_exactFilter = exact;
     m_filtering = !folded.isEmpty();
     if (m_filtering)
         ApplyFilter(narrowOnly);
@@ -235,9 +287,9 @@ void TCatalogueModel::SetFilter(const QString &text)
 
 void TCatalogueModel::BuildSearchTexts() const
 {
-    if (m_searchTextsValid && qsizetype(m_slotOf.size()) == m_rows->Count())
+    if (m_searchTextsValid && qsizetype(m_slotOf.size()) == m_count)
         return;
-    const qsizetype n = m_rows->Count();
+    const qsizetype n = m_count;
     const int columns = int(m_headers.size());
     qsizetype total = 0;
     for (qsizetype i = 0; i < n; ++i)
@@ -267,20 +319,39 @@ QStringView TCatalogueModel::SearchText(qsizetype entry) const
         .mid(m_searchStart[slot], m_searchStart[slot + 1] - m_searchStart[slot]);
 }
 
+bool TCatalogueModel::Matches(qsizetype entry, QString &exact) const
+{
+    const QStringView plain = SearchText(entry);
+    if (!plain.contains(QStringView(m_foldedFilter)))
+        return false;
+    if (m_foldedFilter == m_exactFilter)
+        return true;
+    // The letters typed with their marks must have them in the text: the
+    // entry's texts folded keeping the marks, laid out as in the buffer.
+    exact.resize(0);
+    const int columns = int(m_headers.size());
+    for (int c = 1; c <= columns; ++c) {
+        if (c > 1)
+            exact += ColumnSeparator;
+        AppendSearchFold(exact, m_rows->Text(entry, c), true);
+    }
+    return exact.size() == plain.size() &&
+           SearchMatches(plain, exact, m_foldedFilter, m_exactFilter);
+}
+
 void TCatalogueModel::ApplyFilter(bool narrowOnly)
 {
     BuildSearchTexts();
-    const QStringView needle(m_foldedFilter);
     std::vector<qsizetype> visible;
+    QString exact;
     if (narrowOnly) {
         visible.reserve(m_visible.size());
         for (qsizetype i : m_visible)
-            if (SearchText(i).contains(needle))
+            if (Matches(i, exact))
                 visible.push_back(i);
     } else {
-        const qsizetype n = m_rows->Count();
-        for (qsizetype i = 0; i < n; ++i)
-            if (SearchText(i).contains(needle))
+        for (qsizetype i = 0; i < m_count; ++i)
+            if (Matches(i, exact))
                 visible.push_back(i);
     }
     m_visible = std::move(visible);
@@ -291,8 +362,9 @@ int TCatalogueModel::FindPrefix(const QString &typed, int column) const
     if (typed.isEmpty() || column < 0 || column >= m_headers.size())
         return -1;
     const QString folded = SearchFold(typed);
+    const QString exact = SearchFold(typed, true);
     const int rows = rowCount();
-    QString head;
+    QString head, exactHead;
     for (int r = 0; r < rows; ++r) {
         const QString &text = m_rows->Text(EntryAt(r), column + 1);
         head.resize(0);
@@ -300,9 +372,17 @@ int TCatalogueModel::FindPrefix(const QString &typed, int column) const
         // unless composing (marks from U+0300 on) could shorten it.
         const bool marks =
             std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() >= 0x300; });
-        AppendSearchFold(head, marks ? QStringView(text) : QStringView(text).left(folded.size()));
-        if (head.startsWith(folded))
-            return r;
+        const QStringView part = marks ? QStringView(text) : QStringView(text).left(folded.size());
+        AppendSearchFold(head, part);
+        if (!head.startsWith(folded))
+            continue;
+        if (folded != exact) {
+            exactHead.resize(0);
+            AppendSearchFold(exactHead, part, true);
+            if (!MarksMatch(exactHead, 0, folded, exact))
+                continue;
+        }
+        return r;
     }
     return -1;
 }

@@ -28,12 +28,26 @@ QString TextProblem(const QString &text);
 
 // --- Filter ("Traži") and typed-prefix search ---------------------------------
 
-// The form in which texts are compared when searching: letter case ignored
-// and composed forms unified, the letters č, ć, đ, š, ž kept apart from c, d,
-// s, z, as the catalogue sort tells them apart.
-QString SearchFold(QStringView text);
+// The form in which texts are compared when searching: letter case ignored,
+// composed forms unified and (unless keepMarks) the letters č, ć, đ, š, ž
+// taken as c, d, s, z. Both forms have the text's length, letter for letter.
+QString SearchFold(QStringView text, bool keepMarks = false);
 // The same, appended to out without a temporary (the lists fold every entry).
-void AppendSearchFold(QString &out, QStringView text);
+void AppendSearchFold(QString &out, QStringView text, bool keepMarks = false);
+
+// Whether a typed text is found in a text, as "Traži" finds it: a letter
+// typed without its mark finds it with or without ("cel" finds "Čelić",
+// "dz" finds "džep"), a letter typed with its mark only itself ("č" does not
+// find "c" or "ć"). Letter case is ignored. Only for matching: the lists stay
+// sorted by the collation.
+bool TextMatches(QStringView text, QStringView typed);
+// The same on texts folded both ways (SearchFold without and with marks).
+bool SearchMatches(QStringView plainText, QStringView exactText, QStringView plainTyped,
+                   QStringView exactTyped);
+// Whether the letters typed with marks (where exactTyped differs from
+// plainTyped) stand in exactText from at on.
+bool MarksMatch(QStringView exactText, qsizetype at, QStringView plainTyped,
+                QStringView exactTyped);
 
 // The rows of one catalogue as the model reads them; the catalogue itself
 // keeps the order (the display order is the order saved).
@@ -42,6 +56,8 @@ class TCatalogueRows
 public:
     virtual ~TCatalogueRows() = default;
     virtual qsizetype Count() const = 0;
+    // False while the catalogue waits to be read when first needed.
+    virtual bool IsLoaded() const = 0;
     // The text of column (from 1) of the entry at display position i.
     virtual const QString &Text(qsizetype i, int column) const = 0;
     virtual int SortColumn() const = 0;
@@ -55,6 +71,7 @@ template <class TEntry> class TCatalogueRowsOf : public TCatalogueRows
 public:
     explicit TCatalogueRowsOf(TCatalogueList<TEntry> &list) : m_list(list) {}
     qsizetype Count() const override { return m_list.Count(); }
+    bool IsLoaded() const override { return m_list.IsLoaded(); }
     const QString &Text(qsizetype i, int column) const override
     {
         return ColumnText(m_list.At(i), column);
@@ -69,7 +86,10 @@ private:
     TCatalogueList<TEntry> &m_list;
 };
 
-// A table over a catalogue without a copy of its entries. Rows are the
+// A table over a catalogue without a copy of its entries. The number of
+// entries is taken at Refresh (and at making, when the catalogue is read
+// already), so that a window made at start does not read its catalogue
+// before it is first shown. Rows are the
 // entries in display order, or, while a filter is set, those entries that
 // contain the filter text in any column. Row numbers of the view and entry
 // positions of the catalogue differ only while filtering: EntryAt and RowOf
@@ -127,11 +147,15 @@ private:
     QVariant CheckData(const QModelIndex &index, int role) const;
     QStringView SearchText(qsizetype entry) const;
     void ApplyFilter(bool narrowOnly);
+    // exact: room for the entry's texts folded keeping the marks.
+    bool Matches(qsizetype entry, QString &exact) const;
 
     std::unique_ptr<TCatalogueRows> m_rows;
+    qsizetype m_count = 0; // entries as of the last reset
     QStringList m_headers;
     QString m_filter;
-    QString m_foldedFilter;
+    QString m_foldedFilter; // without the marks
+    QString m_exactFilter;  // with them
     bool m_filtering = false;
     std::vector<qsizetype> m_visible; // catalogue positions shown while filtering, ascending
     // The folded texts of all columns of every entry, one after the other in

@@ -3,6 +3,7 @@
 #include "catalogues/CatalogueStore.h"
 #include "ui/catalogues/CodeAddEditFormU.h"
 #include "core/AppFolder.h"
+#include "core/SafeFile.h"
 #include "ui/common/ConfirmFormU.h"
 
 TCodeCatalogueForm::TCodeCatalogueForm(const TCatalogueLayout &layout, TCatalogue &catalogue,
@@ -77,4 +78,15 @@ bool TCodeCatalogueForm::WriteCatalogue(QString *error)
         return false;
     m_catalogue.SetModified(false);
     return true;
+}
+
+bool TCodeCatalogueForm::ReadCatalogue(bool *reread, QString *error)
+{
+    const QString file = ProgramFile(QStringLiteral("Kordavina.ini"));
+    QString reason;
+    if (RefreshCatalogue(file, m_kind, m_catalogue, reread, &reason))
+        return true;
+    if (error)
+        *error = PathError(file, reason);
+    return false;
 }

@@ -35,6 +35,7 @@ protected:
     qsizetype FindCode(const QString &code) const override;
     bool IsModified() const override;
     bool WriteCatalogue(QString *error) override;
+    bool ReadCatalogue(bool *reread, QString *error) override;
 
     // The caption of the add dialog ("Nova opština", ...).
     virtual QString AddCaption() const = 0;

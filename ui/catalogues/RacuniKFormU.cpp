@@ -3,6 +3,7 @@
 #include "catalogues/CatalogueStore.h"
 #include "ui/catalogues/RacunKAddEditFormU.h"
 #include "core/AppFolder.h"
+#include "core/SafeFile.h"
 #include "ui/common/ConfirmFormU.h"
 
 TRacuniKForm::TRacuniKForm(TSenderCatalogue &senders, QWidget *parent)
@@ -68,4 +69,15 @@ bool TRacuniKForm::WriteCatalogue(QString *error)
         return false;
     m_senders.SetModified(false);
     return true;
+}
+
+bool TRacuniKForm::ReadCatalogue(bool *reread, QString *error)
+{
+    const QString file = ProgramFile(QStringLiteral("Racuni.ini"));
+    QString reason;
+    if (RefreshSenders(file, m_senders, reread, &reason))
+        return true;
+    if (error)
+        *error = PathError(file, reason);
+    return false;
 }

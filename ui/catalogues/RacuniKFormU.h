@@ -28,6 +28,7 @@ protected:
     qsizetype FindCode(const QString &code) const override;
     bool IsModified() const override;
     bool WriteCatalogue(QString *error) override;
+    bool ReadCatalogue(bool *reread, QString *error) override;
 
 private:
     TSenderCatalogue &m_senders;

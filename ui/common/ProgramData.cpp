@@ -2,6 +2,7 @@
 
 #include "catalogues/CatalogueStore.h"
 #include "core/AppFolder.h"
+#include "core/SafeFile.h"
 
 namespace {
 
@@ -36,21 +37,37 @@ TCatalogue &TProgramData::Catalogue(TCatalogueKind kind)
     return Svrhe;
 }
 
+void TProgramData::NoteLoadError(const QString &message)
+{
+    // The four catalogues of Kordavina.ini fail alike: one message is enough.
+    if (LoadErrors.contains(message))
+        return;
+    LoadErrors.append(message);
+    if (OnLoadError)
+        OnLoadError(message);
+}
+
 void LoadProgramData(TProgramData &data, QStringList *errors)
 {
     LoadSettings(data.Settings);
     QString error;
     if (!data.Formats.Open(ProgramFile(QStringLiteral("Formats.ini")), &error))
         Note(errors, error);
+    // The folder is the one of this start, also if the catalogue is first
+    // needed later.
     const QString ini = ProgramFile(QStringLiteral("Kordavina.ini"));
-    for (TCatalogueKind kind : CodeKinds) {
-        error.clear();
-        if (!LoadCatalogue(ini, kind, data.Catalogue(kind), &error))
-            Note(errors, error);
-    }
-    error.clear();
-    if (!LoadSenders(ProgramFile(QStringLiteral("Racuni.ini")), data.Posiljaoci, &error))
-        Note(errors, error);
+    for (TCatalogueKind kind : CodeKinds)
+        data.Catalogue(kind).SetLoader([&data, ini, kind](TCatalogueList<TCatalogueEntry> &list) {
+            QString reason;
+            if (!LoadCatalogue(ini, kind, static_cast<TCatalogue &>(list), &reason))
+                data.NoteLoadError(PathError(ini, reason));
+        });
+    const QString senders = ProgramFile(QStringLiteral("Racuni.ini"));
+    data.Posiljaoci.SetLoader([&data, senders](TCatalogueList<TSenderEntry> &list) {
+        QString reason;
+        if (!LoadSenders(senders, static_cast<TSenderCatalogue &>(list), &reason))
+            data.NoteLoadError(PathError(senders, reason));
+    });
 }
 
 bool SaveCatalogues(TProgramData &data, QStringList *errors)

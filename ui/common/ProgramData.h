@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // What the windows share for the whole run. Made once at start, before the
 // first window, and handed to every window by reference: the main window
 // reads and changes the settings and asks the catalogues for names by code,
@@ -22,12 +24,22 @@ struct TProgramData
     TCatalogue Svrhe;            // Kordavina.ini [Svrhe]
     TSenderCatalogue Posiljaoci; // Racuni.ini
 
+    // Told of a catalogue file that could not be read when the catalogue was
+    // first needed (a message naming the file), once per message. LoadErrors
+    // gathers them all, also those noted before OnLoadError was set.
+    std::function<void(const QString &message)> OnLoadError;
+    QStringList LoadErrors;
+
     TCatalogue &Catalogue(TCatalogueKind kind);
+    void NoteLoadError(const QString &message);
 };
 
-// Reads the settings, Formats.ini and the catalogues from the program's
-// folder. A file that exists but cannot be read leaves its part empty and
-// adds a message naming the file to errors; the program goes on.
+// Reads the settings and Formats.ini from the program's folder and makes the
+// catalogues read themselves when first needed (a look-up, a catalogue
+// window), so that a big catalogue does not slow the start. A file that
+// exists but cannot be read leaves its part empty and adds a message naming
+// the file to errors (for a catalogue, through NoteLoadError); the program
+// goes on.
 void LoadProgramData(TProgramData &data, QStringList *errors = nullptr);
 
 // Writes the catalogues that were changed (each file through its atomic

@@ -83,9 +83,37 @@ private Q_SLOTS:
         QVERIFY(!CodeDialogOkEnabled(false, "", ""));
     }
 
-    // Letter case is ignored, č ć đ š ž stay apart from c d s z, and a
-    // decomposed letter matches its composed form.
-    void filterComparesAsTheSort()
+    // A letter typed without its mark finds it with or without; typed with
+    // its mark, only itself. Letter case is ignored, composed or not.
+    void typedWithoutMarks()
+    {
+        QVERIFY(TextMatches(u"Čelić", u"cel"));
+        QVERIFY(TextMatches(u"Čelić", u"ČEL"));
+        QVERIFY(TextMatches(u"Čelić", u"elic"));
+        QVERIFY(!TextMatches(u"Celik", u"čel"));
+        QVERIFY(!TextMatches(u"Ćelija", u"čel"));
+        QVERIFY(TextMatches(u"Ćelija", u"ćel"));
+        QVERIFY(TextMatches(u"Džep", u"dz"));
+        QVERIFY(!TextMatches(u"Dzep", u"dž"));
+        QVERIFY(TextMatches(u"Đorđe", u"dord"));
+        QVERIFY(TextMatches(u"Đorđe", u"đord"));
+        QVERIFY(!TextMatches(u"Dorde", u"đ"));
+        QVERIFY(TextMatches(u"ŠUMA", u"šu"));
+        QVERIFY(!TextMatches(u"Suma", u"šu"));
+        QVERIFY(TextMatches(u"Žužel", u"zuz"));
+        // "ča" in "Čačak" only at its start; "cac" everywhere.
+        QVERIFY(TextMatches(u"Čačak", u"čač"));
+        QVERIFY(TextMatches(u"Cacak Čačak", u"čac"));
+        QVERIFY(!TextMatches(u"Cacak", u"čac"));
+        QVERIFY(TextMatches(u"c\u030Cevap", u"čev")); // c + combining caron
+        QVERIFY(!TextMatches(u"Čelić", u"celx"));
+        QCOMPARE(SearchFold(u"DŽEMAL Ćosić"), QStringLiteral("dzemal cosic"));
+        QCOMPARE(SearchFold(u"DŽEMAL Ćosić", true), QStringLiteral("džemal ćosić"));
+    }
+
+    // The filter and the typed jump find as TextMatches; the sort still
+    // tells the letters apart.
+    void filterFindsWithoutMarks()
     {
         TCatalogue c;
         c.Assign({{"1", "ČELIK d.o.o."},
@@ -96,21 +124,70 @@ private Q_SLOTS:
                   {"č7", "Mostar"}});
         TCatalogueModel m(RowsOf(c), {"Šifra", "Naziv"});
         QCOMPARE(m.rowCount(), 6);
-        m.SetFilter(QStringLiteral("čel"));
-        QCOMPARE(Shown(m, 1), QStringList({"ČELIK d.o.o."}));
-        m.SetFilter(QStringLiteral("c\u030Celik")); // c + combining caron
-        QCOMPARE(Shown(m, 1), QStringList({"ČELIK d.o.o."}));
-        m.SetFilter(QStringLiteral("ŽELJ"));
-        QCOMPARE(Shown(m, 1), QStringList({"Ćevabdžinica Željo"}));
-        m.SetFilter(QStringLiteral("zel"));
+        for (const QString typed : {"cel", "CEL"}) {
+            m.SetFilter(typed);
+            QCOMPARE(Shown(m, 1), QStringList({"ČELIK d.o.o.", "Celik"}));
+        }
+        for (const QString typed : {"čel", "ČEL", "c\u030Cel"}) {
+            m.SetFilter(typed);
+            QCOMPARE(Shown(m, 1), QStringList({"ČELIK d.o.o."}));
+        }
+        m.SetFilter(QStringLiteral("ćel"));
         QCOMPARE(m.rowCount(), 0);
+        for (const QString typed : {"zelj", "ŽELJ", "abdz", "abdž"}) {
+            m.SetFilter(typed);
+            QCOMPARE(Shown(m, 1), QStringList({"Ćevabdžinica Željo"}));
+        }
+        for (const QString typed : {"durdev", "đurd", "Đ"}) {
+            m.SetFilter(typed);
+            QCOMPARE(Shown(m, 1), QStringList({"Đurđevak"}));
+        }
         // Any column: the code too; the columns do not run into each other.
-        m.SetFilter(QStringLiteral("Č"));
+        m.SetFilter(QStringLiteral("c"));
+        QCOMPARE(Shown(m, 0), QStringList({"1", "2", "3", "č7"}));
+        // Narrowed from "c" to "č": the rows with c alone go.
+        m.SetFilter(QStringLiteral("č"));
         QCOMPARE(Shown(m, 0), QStringList({"1", "č7"}));
         m.SetFilter(QStringLiteral("7mo"));
         QCOMPARE(m.rowCount(), 0);
         m.SetFilter(QString());
         QCOMPARE(m.rowCount(), 6);
+        QCOMPARE(m.FindPrefix(QStringLiteral("dur"), 1), 3);
+        QCOMPARE(m.FindPrefix(QStringLiteral("c"), 1), 0);
+        QCOMPARE(m.FindPrefix(QStringLiteral("ć"), 1), 2);
+        QCOMPARE(m.FindPrefix(QStringLiteral("č"), 1), 0);
+        QCOMPARE(m.FindPrefix(QStringLiteral("ž"), 1), -1);
+
+        // The order stays the collation's: c before č before ć before d,
+        // and đ after d.
+        c.SetSortColumn(2);
+        m.Refresh();
+        QCOMPARE(Shown(m, 1), QStringList({"Celik", "ČELIK d.o.o.", "Ćevabdžinica Željo",
+                                           "Đurđevak", "Mostar", "Zavod"}));
+    }
+
+    // A catalogue read when first needed: its model, its state and empty
+    // look-ups do not read it; the first real look-up does, once.
+    void readWhenFirstNeeded()
+    {
+        TSenderCatalogue s;
+        int loads = 0;
+        s.SetLoader([&loads](TCatalogueList<TSenderEntry> &list) {
+            ++loads;
+            list.Assign({{"2", "Drugi", "", ""}, {"1", "Prvi", "", ""}});
+        });
+        TCatalogueModel m(RowsOf(s), {"Šifra", "Naziv", "Broj", "Poziv"});
+        QVERIFY(!s.Modified());
+        QCOMPARE(s.SortColumn(), 1);
+        QCOMPARE(s.FindNaziv(QString()), QString());
+        QCOMPARE(m.rowCount(), 0);
+        QCOMPARE(loads, 0);
+        QCOMPARE(s.FindNaziv("1"), QStringLiteral("Prvi"));
+        QCOMPARE(s.FindNaziv("2"), QStringLiteral("Drugi"));
+        QCOMPARE(loads, 1);
+        m.Refresh();
+        QCOMPARE(Shown(m, 1), QStringList({"Prvi", "Drugi"}));
+        QVERIFY(!s.Modified());
     }
 
     // Narrowing reuses the former rows; widening, a sort and an edit must
