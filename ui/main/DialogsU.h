@@ -4,6 +4,12 @@
 
 #include <functional>
 
+// The file dialogs' name for the type of a slip file: "Uplatnice".
+inline QString SlipFileTypeName()
+{
+    return QStringLiteral("Uplatnice");
+}
+
 class QListWidget;
 class QPlainTextEdit;
 class QSpacerItem;
