@@ -4,6 +4,7 @@
 #include "ui/help/HelpFormU.h"
 #include "ui/main/ConfirmFormU.h"
 #include "ui/main/MainFormU.h"
+#include "ui/main/Placement.h"
 #include "ui/main/ProgramData.h"
 #include "ui/main/ProgramIcon.h"
 #include "ui/main/Translations.h"
@@ -137,6 +138,7 @@ int RunCommand(const Cli::Command &cmd, int argc, char **argv)
     if (cmd.needs == Cli::Needs::Window) {
         InstallTranslations(static_cast<QApplication &>(*app));
         InstallHelpKey();
+        InstallScreenKeeper();
     }
     return cmd.run(args);
 }
@@ -165,6 +167,7 @@ int RunGui(int argc, char **argv)
         return 1;
     }
     InstallHelpKey();
+    InstallScreenKeeper();
     app.setWindowIcon(ProgramIcon());
     // The settings (screen millimetres with them), Formats.ini and the
     // catalogues, before the first window measures or looks anything up.
