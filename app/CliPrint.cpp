@@ -154,11 +154,10 @@ void ChoosePrinter(TZorPrinter &printer, const TPrintArgs &a, const TSettings &s
     }
     // Said before anything is drawn, in the words the print job uses.
     if (QPrinterInfo::availablePrinterNames().isEmpty())
-        throw EKordavinaError(QStringLiteral("No printer is installed."));
+        throw EKordavinaError(NoPrinterInstalledText());
     if (!a.Printer.isEmpty()) {
         if (!printer.SetPrinterName(a.Printer))
-            throw EKordavinaError(
-                QStringLiteral("The printer \"%1\" is not installed.").arg(a.Printer));
+            throw EKordavinaError(PrinterNotInstalledText(a.Printer));
         return;
     }
     // A stored printer that has gone leaves the system's default in charge,

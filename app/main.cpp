@@ -4,6 +4,7 @@
 #include "ui/help/HelpFormU.h"
 #include "ui/common/ConfirmFormU.h"
 #include "ui/main/MainFormU.h"
+#include "ui/common/Placement.h"
 #include "ui/common/ProgramData.h"
 #include "ui/main/ProgramIcon.h"
 #include "ui/main/Translations.h"
@@ -171,6 +172,7 @@ int RunCommand(const Cli::Command &cmd, int argc, char **argv)
     if (cmd.needs == Cli::Needs::Window) {
         InstallTranslations(static_cast<QApplication &>(*app));
         InstallHelpKey();
+        InstallScreenKeeper();
     }
     return cmd.run(args);
 }
@@ -199,6 +201,7 @@ int RunGui(int argc, char **argv)
         return 1;
     }
     InstallHelpKey();
+    InstallScreenKeeper();
     app.setWindowIcon(ProgramIcon());
     // The settings (screen millimetres with them), Formats.ini and the
     // catalogues, before the first window measures or looks anything up.

@@ -1,5 +1,8 @@
 #include "core/FontStyle.h"
 
+#include <QFontDatabase>
+#include <QFontInfo>
+
 QString FontStyleToText(TFontStyles style)
 {
     QString text;
@@ -50,4 +53,17 @@ TFontStyles FontStyleOf(const QFont &font)
     if (font.strikeOut())
         style |= TFontStyle::StrikeOut;
     return style;
+}
+
+QString InstalledFamily(const QString &family)
+{
+    if (family.isEmpty() || QFontDatabase::hasFamily(family))
+        return family;
+    const QString substitute = QFontInfo(QFont(family)).family();
+    return substitute.isEmpty() ? family : substitute;
+}
+
+QString FamilyAfterDialog(const QString &stored, const QString &opened, const QString &chosen)
+{
+    return chosen.compare(opened, Qt::CaseInsensitive) == 0 ? stored : chosen;
 }

@@ -4,6 +4,8 @@
 
 #include <QSettings>
 
+#include <algorithm>
+
 namespace {
 
 const QString kTop = QStringLiteral("Top");
@@ -64,6 +66,35 @@ QRect ApplyPlacement(const QRect &designed, const TPlacement &placement)
                   placement.Width.value_or(designed.width()),
                   placement.Height.value_or(designed.height()));
     return r;
+}
+
+QRect FitOnScreens(const QRect &bounds, const QMargins &frame, const QList<QRect> &screens,
+                   bool sizeable)
+{
+    if (screens.isEmpty())
+        return bounds;
+    const QSize extra(frame.left() + frame.right(), frame.top() + frame.bottom());
+    QRect outer(bounds.topLeft(), bounds.size() + extra);
+    QRect area = screens.first();
+    long long best = 0;
+    for (const QRect &screen : screens) {
+        const QRect common = screen.intersected(outer);
+        const long long size = common.isEmpty() ? 0 : 1LL * common.width() * common.height();
+        if (size > best) {
+            best = size;
+            area = screen;
+        }
+    }
+    if (sizeable)
+        outer.setSize(outer.size().boundedTo(area.size()));
+    const auto place = [](int at, int length, int start, int room) {
+        if (length >= room)
+            return start;
+        return std::clamp(at, start, start + room - length);
+    };
+    outer.moveTo(place(outer.x(), outer.width(), area.x(), area.width()),
+                 place(outer.y(), outer.height(), area.y(), area.height()));
+    return QRect(outer.topLeft(), outer.size() - extra);
 }
 
 QList<std::optional<int>> ReadColumnWidths(const QSettings &store, const QString &parentName,

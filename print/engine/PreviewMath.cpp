@@ -5,9 +5,16 @@
 #include <algorithm>
 #include <climits>
 
-const char *const ZoomToPageText = "To Page";
-const char *const ZoomToWidthText = "To Width";
-const char *const ZoomToHeightText = "To Height";
+const char *const ZoomToPageText = "Cijela stranica";
+const char *const ZoomToWidthText = "Po širini";
+const char *const ZoomToHeightText = "Po visini";
+
+QString PageInfoText(int page, int count)
+{
+    if (count <= 0)
+        return QStringLiteral("Stranica");
+    return QStringLiteral("Stranica %1 od %2").arg(page).arg(count);
+}
 
 namespace {
 
@@ -205,11 +212,11 @@ int ClampTypedZoom(int zoom)
 TZoomRequest ParseZoomChoice(const QString &text)
 {
     TZoomRequest r;
-    if (text == QLatin1String(ZoomToPageText))
+    if (text == QString::fromUtf8(ZoomToPageText))
         r.Choice = TZoomChoice::ToPage;
-    else if (text == QLatin1String(ZoomToWidthText))
+    else if (text == QString::fromUtf8(ZoomToWidthText))
         r.Choice = TZoomChoice::ToWidth;
-    else if (text == QLatin1String(ZoomToHeightText))
+    else if (text == QString::fromUtf8(ZoomToHeightText))
         r.Choice = TZoomChoice::ToHeight;
     else if (const auto v = ParseTypedZoom(text)) {
         r.Choice = TZoomChoice::Percent;

@@ -138,3 +138,6 @@ TZoomRequest ParseZoomChoice(const QString &text);
 extern const char *const ZoomToPageText;
 extern const char *const ZoomToWidthText;
 extern const char *const ZoomToHeightText;
+// The page counter of the preview's tool bar: "Stranica 1 od 3"; "Stranica"
+// before there are pages.
+QString PageInfoText(int page, int count);

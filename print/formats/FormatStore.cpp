@@ -1,6 +1,7 @@
 #include "print/formats/FormatStore.h"
 
 #include "core/Errors.h"
+#include "core/FileLock.h"
 #include "core/Rounding.h"
 
 #include <QLocale>
@@ -116,11 +117,14 @@ bool TFormatStore::Open(const QString &fileName, QString *error)
 {
     m_ini.SetFileName(fileName);
     m_modified = false;
-    m_readError.clear();
-    m_unreadable = !m_ini.Load(&m_readError);
-    if (m_unreadable && error)
-        *error = m_readError;
-    return !m_unreadable;
+    m_written.clear();
+    m_deleted.clear();
+    m_defaultChanged = false;
+    QString reason;
+    const bool read = m_ini.Load(&reason);
+    if (!read && error)
+        *error = reason;
+    return read;
 }
 
 QStringList TFormatStore::FormatNames() const
@@ -143,6 +147,7 @@ QString TFormatStore::DefaultName() const
 void TFormatStore::SetDefaultName(const QString &name)
 {
     m_ini.WriteString(DefaultSection, DefaultKey, name);
+    m_defaultChanged = true;
     m_modified = true;
 }
 
@@ -177,6 +182,9 @@ bool TFormatStore::WriteFormat(const QString &name, const TFieldFormats &format)
     for (int i = 0; i < PositionCount; ++i)
         m_ini.WriteString(name, QLatin1String(DefaultPositions()[i].Key),
                           PositionToText(format.Positions[i]));
+    const QString folded = name.toCaseFolded();
+    m_deleted.remove(folded);
+    m_written.insert(folded);
     m_modified = true;
     return true;
 }
@@ -186,21 +194,68 @@ void TFormatStore::DeleteFormat(const QString &name)
     if (name.isEmpty() || !m_ini.SectionExists(name))
         return;
     m_ini.EraseSection(name);
+    const QString folded = name.toCaseFolded();
+    m_written.remove(folded);
+    m_deleted.insert(folded);
     m_modified = true;
+}
+
+void TFormatStore::ApplyOwnChanges(TIniFile &disk) const
+{
+    for (const QString &name : m_deleted)
+        disk.EraseSection(name);
+    // In this store's order, so that new formats are added as they were made.
+    for (const QString &name : m_ini.Sections()) {
+        if (!m_written.contains(name.toCaseFolded()))
+            continue;
+        // Every key of the format as this store has it; keys only the file
+        // has (written by a newer program) stay.
+        for (const QString &key : m_ini.Keys(name))
+            disk.WriteString(name, key, m_ini.ReadString(name, key));
+    }
+    if (m_defaultChanged)
+        disk.WriteString(DefaultSection, DefaultKey, DefaultName());
 }
 
 bool TFormatStore::Flush(QString *error)
 {
     if (!m_modified)
         return true;
-    if (m_unreadable) {
-        // Replacing a file we could not read would lose what it holds.
+    TFileLock lock(m_ini.FileName());
+    if (!lock.Lock()) {
         if (error)
-            *error = UnableToWriteText(m_ini.FileName(), m_readError);
+            *error = UnableToWriteText(m_ini.FileName(), lock.ErrorText());
         return false;
     }
-    if (!m_ini.Save(error))
+    TIniFile disk(m_ini.FileName());
+    QString reason;
+    if (!disk.Load(&reason)) {
+        // Replacing a file we could not read would lose what it holds.
+        if (error)
+            *error = UnableToWriteText(m_ini.FileName(), reason);
         return false;
+    }
+    ApplyOwnChanges(disk);
+    if (!disk.Save(error))
+        return false;
+    m_ini = std::move(disk);
+    m_written.clear();
+    m_deleted.clear();
+    m_defaultChanged = false;
     m_modified = false;
+    return true;
+}
+
+bool TFormatStore::Reload(QString *error)
+{
+    TIniFile disk(m_ini.FileName());
+    QString reason;
+    if (!disk.Load(&reason)) {
+        if (error)
+            *error = reason;
+        return false;
+    }
+    ApplyOwnChanges(disk);
+    m_ini = std::move(disk);
     return true;
 }

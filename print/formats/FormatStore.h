@@ -3,6 +3,7 @@
 #include "core/IniFile.h"
 #include "print/formats/FieldFormat.h"
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -20,8 +21,11 @@ QString PageSizeToText(double mm);
 // def when the text is not a number of QLocale().
 double TextToPageSize(const QString &text, double def);
 
-// The print formats of Formats.ini, held in memory for the whole run: every
-// change goes to memory and Flush() writes the file once, at program end.
+// The print formats of Formats.ini, held in memory for the whole run. Every
+// change goes to memory and is remembered as this store's own (a format
+// written or deleted, the default chosen); Flush() applies just those changes
+// to the file as it is on disk at that moment, under the file's lock, so that
+// a second copy of the program working on the same folder keeps its formats.
 // Format names are compared without regard to letter case.
 class TFormatStore
 {
@@ -29,8 +33,8 @@ public:
     TFormatStore() = default;
 
     // Reads the file; a missing file is an empty store. When the file exists
-    // but cannot be read, the store is empty, error holds the reason and
-    // Flush() refuses to replace that file.
+    // but cannot be read, the store is empty and error holds the reason;
+    // Flush() reads the file again and refuses to replace one it cannot read.
     bool Open(const QString &fileName, QString *error = nullptr);
     const QString &FileName() const { return m_ini.FileName(); }
 
@@ -56,14 +60,25 @@ public:
 
     // True after a change that Flush() has not written yet.
     bool Modified() const { return m_modified; }
-    // Replaces the file atomically with the store when it was changed. On
-    // failure error holds "Unable to write to <path>: <reason>", the file
-    // stays as it was and the store stays modified.
+    // When the store was changed: under TFileLock, reads the file anew,
+    // applies this store's own changes to it and replaces it atomically; the
+    // store then holds the file as written (other copies' formats included).
+    // On failure error holds the reason naming the file, the file stays as it
+    // was and the store keeps its changes for the next Flush().
     bool Flush(QString *error = nullptr);
+    // Reads the file anew (what another copy of the program wrote) and puts
+    // this store's unwritten changes on top. When the file cannot be read the
+    // store stays as it was, error holds the reason and false is returned.
+    bool Reload(QString *error = nullptr);
 
 private:
+    // This store's own changes put on top of disk.
+    void ApplyOwnChanges(TIniFile &disk) const;
+
     TIniFile m_ini;
+    // Changes not yet in the file, by case-folded format name.
+    QSet<QString> m_written; // folded names
+    QSet<QString> m_deleted; // folded names
+    bool m_defaultChanged = false;
     bool m_modified = false;
-    bool m_unreadable = false; // the file exists but could not be read
-    QString m_readError;       // and why
 };

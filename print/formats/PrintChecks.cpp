@@ -52,3 +52,18 @@ QString CheckSlipAmount(const TUpl &slip, qsizetype number)
                QStringLiteral(": iznos je prevelik (najviše 13 cifara prije decimalnog zareza)");
     return QString();
 }
+
+QString SlipCountText(qsizetype count)
+{
+    const qsizetype lastTwo = (count < 0 ? -count : count) % 100;
+    const qsizetype last = lastTwo % 10;
+    const bool paucal = last >= 2 && last <= 4 && !(lastTwo >= 12 && lastTwo <= 14);
+    return QStringLiteral("%1 %2").arg(count).arg(paucal ? QStringLiteral("uplatnice")
+                                                         : QStringLiteral("uplatnica"));
+}
+
+QString PrintedText(qsizetype count, const QString &where, bool pdf)
+{
+    return pdf ? QStringLiteral("Snimljeno u PDF: %1 u %2").arg(SlipCountText(count), where)
+               : QStringLiteral("Štampano: %1 na %2").arg(SlipCountText(count), where);
+}

@@ -30,3 +30,12 @@ bool AmountPrintable(double amount);
 // iznos je prevelik (...)" beyond MaxPrintableAmount. The slip is named by its
 // description, or by number (1-based, in the file) when that is empty.
 QString CheckSlipAmount(const TUpl &slip, qsizetype number);
+
+// "1 uplatnica", "3 uplatnice", "5 uplatnica": the count with the noun in the
+// form Bosnian takes after it (2, 3, 4 and the numbers ending in them take
+// "uplatnice", except 12 to 14).
+QString SlipCountText(qsizetype count);
+// What the status bar says after a job went out: "Štampano: 3 uplatnice na
+// KordavinaPDF" for a printer, "Snimljeno u PDF: 3 uplatnice u /put/x.pdf" for
+// a PDF file.
+QString PrintedText(qsizetype count, const QString &where, bool pdf);

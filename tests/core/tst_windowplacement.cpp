@@ -95,6 +95,58 @@ private Q_SLOTS:
         QCOMPARE(ReadColumnWidths("RacuniForm", "Other", 2),
                  (QList<std::optional<int>>{std::nullopt, std::nullopt}));
     }
+
+    // A window put back where it was left, on a desktop that changed since.
+    void fitOnScreens_data()
+    {
+        QTest::addColumn<QRect>("bounds");
+        QTest::addColumn<bool>("sizeable");
+        QTest::addColumn<QRect>("fitted");
+        // One screen of 1280 x 1024 with a 40-pixel panel at the bottom; the
+        // frame adds 4 around and a 30-pixel title bar.
+        QTest::newRow("inside stays")
+            << QRect(100, 100, 400, 300) << true << QRect(100, 100, 400, 300);
+        QTest::newRow("0,0 stays") << QRect(0, 0, 400, 300) << false << QRect(0, 0, 400, 300);
+        QTest::newRow("above the top")
+            << QRect(70, -10, 640, 200) << true << QRect(70, 0, 640, 200);
+        QTest::newRow("off to the right")
+            << QRect(1900, 300, 400, 300) << false << QRect(1280 - 408, 300, 400, 300);
+        QTest::newRow("under the panel")
+            << QRect(100, 900, 400, 300) << false << QRect(100, 984 - 334, 400, 300);
+        QTest::newRow("far away") << QRect(-5000, -5000, 400, 300) << false
+                                  << QRect(0, 0, 400, 300);
+        QTest::newRow("too large, sizeable")
+            << QRect(50, 50, 1600, 1200) << true << QRect(0, 0, 1280 - 8, 984 - 34);
+        QTest::newRow("too large, fixed")
+            << QRect(50, 50, 1600, 1200) << false << QRect(0, 0, 1600, 1200);
+    }
+    void fitOnScreens()
+    {
+        QFETCH(QRect, bounds);
+        QFETCH(bool, sizeable);
+        QFETCH(QRect, fitted);
+        const QMargins frame(4, 30, 4, 4);
+        QCOMPARE(FitOnScreens(bounds, frame, {QRect(0, 0, 1280, 984)}, sizeable), fitted);
+    }
+
+    void fitOnTheScreenItIsOn()
+    {
+        // Two screens side by side; the second one is shorter and lies lower.
+        const QList<QRect> screens{QRect(0, 0, 1280, 1024), QRect(1280, 200, 1024, 768)};
+        const QMargins frame(4, 30, 4, 4);
+        // Mostly on the second screen: kept on it, pulled up from below.
+        QCOMPARE(FitOnScreens(QRect(1500, 900, 300, 200), frame, screens, false),
+                 QRect(1500, 968 - 234, 300, 200));
+        // Straddling with most of it on the first: moved fully onto the first.
+        QCOMPARE(FitOnScreens(QRect(1100, 100, 300, 200), frame, screens, false),
+                 QRect(1280 - 308, 100, 300, 200));
+        // On neither: the first screen (the primary one).
+        QCOMPARE(FitOnScreens(QRect(3000, 3000, 300, 200), frame, screens, false),
+                 QRect(1280 - 308, 1024 - 234, 300, 200));
+        // No screen known: left alone.
+        QCOMPARE(FitOnScreens(QRect(3000, 3000, 300, 200), frame, {}, false),
+                 QRect(3000, 3000, 300, 200));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestWindowPlacement)

@@ -2,9 +2,15 @@
 
 #include "core/WindowPlacement.h"
 
+#include <QApplication>
+#include <QDialog>
+#include <QEvent>
 #include <QHeaderView>
+#include <QScreen>
 #include <QTreeView>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace {
 
@@ -24,7 +30,97 @@ QRect StoredBounds(const QWidget *window)
     return QRect(window->pos(), window->size());
 }
 
+// The frame a window manager usually puts around a window, for windows that
+// have none yet.
+constexpr QMargins UsualFrame(4, 30, 4, 4);
+
+QMargins FrameOf(const QWidget *window)
+{
+    const QRect frame = window->frameGeometry();
+    const QRect client = window->geometry();
+    if (frame == client)
+        return UsualFrame;
+    return QMargins(client.left() - frame.left(), client.top() - frame.top(),
+                    frame.right() - client.right(), frame.bottom() - client.bottom());
+}
+
+QList<QRect> AvailableAreas()
+{
+    QList<QRect> areas;
+    // The primary screen first: a window on no screen goes there.
+    if (const QScreen *primary = QGuiApplication::primaryScreen())
+        areas.append(primary->availableGeometry());
+    for (const QScreen *screen : QGuiApplication::screens())
+        if (screen != QGuiApplication::primaryScreen())
+            areas.append(screen->availableGeometry());
+    return areas;
+}
+
+bool Resizable(const QWidget *window)
+{
+    return window->minimumSize() != window->maximumSize();
+}
+
+// Keeps shown windows on the screen and dialog titles whole.
+class TScreenKeeper : public QObject
+{
+public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::Show || !watched->isWidgetType())
+            return false;
+        auto *window = static_cast<QWidget *>(watched);
+        if (!window->isWindow() || (window->windowType() & Qt::Popup) == Qt::Popup ||
+            window->windowType() == Qt::ToolTip)
+            return false;
+        if (qobject_cast<QDialog *>(window))
+            WidenForTitle(window);
+        KeepOnScreen(window, Resizable(window));
+        return false;
+    }
+
+private:
+    static void WidenForTitle(QWidget *dialog)
+    {
+        const QString title = dialog->windowTitle();
+        if (title.isEmpty())
+            return;
+        // The title bar's font is the window manager's; a bold application
+        // font with room for the icon and the buttons is a fair measure.
+        QFont font = QApplication::font();
+        font.setBold(true);
+        const int needed = QFontMetrics(font).horizontalAdvance(title) + 120;
+        if (dialog->width() >= needed)
+            return;
+        if (!Resizable(dialog))
+            dialog->setFixedWidth(needed);
+        else if (dialog->maximumWidth() >= needed)
+            dialog->resize(needed, dialog->height());
+    }
+};
+
 } // namespace
+
+void KeepOnScreen(QWidget *window, bool sizeable)
+{
+    const QRect bounds(window->pos(), window->size());
+    const QRect fitted = FitOnScreens(bounds, FrameOf(window), AvailableAreas(), sizeable);
+    if (fitted.size() != bounds.size())
+        window->resize(fitted.size());
+    if (fitted.topLeft() != bounds.topLeft())
+        window->move(fitted.topLeft());
+}
+
+void InstallScreenKeeper()
+{
+    static TScreenKeeper *keeper = nullptr;
+    if (keeper || !qApp)
+        return;
+    keeper = new TScreenKeeper(qApp);
+    qApp->installEventFilter(keeper);
+}
 
 void RestorePlacement(QWidget *window, const QString &name, bool sizeable)
 {
@@ -34,10 +130,14 @@ void RestorePlacement(QWidget *window, const QString &name, bool sizeable)
         window->move(bounds.topLeft());
     if (stored.Height || stored.Width)
         window->resize(bounds.size());
+    if (stored.Top || stored.Left || stored.Height || stored.Width)
+        KeepOnScreen(window, sizeable);
 }
 
 bool SavePlacement(const QWidget *window, const QString &name, bool sizeable)
 {
+    if (!window->windowHandle())
+        return true; // never shown: nothing the user placed
     return WritePlacement(NameOf(window, name), StoredBounds(window), sizeable);
 }
 

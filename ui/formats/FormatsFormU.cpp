@@ -20,6 +20,7 @@
 #include <QComboBox>
 #include <QFontDialog>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPrinterInfo>
@@ -135,6 +136,44 @@ TFormatsForm::~TFormatsForm()
 TFormatStore &TFormatsForm::Store()
 {
     return FFormats;
+}
+
+bool TFormatsForm::WriteStore()
+{
+    // What the user saved reaches the disk now, not at program end: a crash
+    // or a power cut must not take it.
+    QString error;
+    if (Store().Flush(&error))
+        return true;
+    ShowError(error);
+    return false;
+}
+
+void TFormatsForm::ReloadStore()
+{
+    // Another copy of the program may have changed Formats.ini since this
+    // window was last shown.
+    QString error;
+    if (!Store().Reload(&error)) {
+        ShowError(QStringLiteral("Datoteka %1 nije pročitana: %2").arg(Store().FileName(), error));
+        return;
+    }
+    if (!Saved()) {
+        // Unsaved positions stay on screen; only the list is renewed.
+        FillFormatList(FShown);
+        UpdateActions();
+        return;
+    }
+    const QString shown = FShown;
+    if (!shown.isEmpty() && Store().FormatExists(shown)) {
+        LoadFormat(shown);
+        FillFormatList(shown);
+        FBoard->LayoutPanel();
+        FBoard->UpdateMarks();
+        UpdateActions();
+    } else {
+        ShowDefaultFormat();
+    }
 }
 
 void TFormatsForm::CreateToolBar()
@@ -317,6 +356,7 @@ bool TFormatsForm::AskSaveChanges()
         Store().WriteFormat(FShown, FDoc.Format());
         FStored = FDoc.Format();
         FDoc.MarkSaved();
+        WriteStore();
         return true;
     case TConfirmResult::No:
         return true;
@@ -375,6 +415,7 @@ void TFormatsForm::btnSaveClick()
     Store().WriteFormat(name, format);
     FStored = format;
     FDoc.MarkSaved();
+    WriteStore();
     UpdateActions();
 }
 
@@ -407,6 +448,7 @@ void TFormatsForm::btnDelClick()
     Store().DeleteFormat(name);
     const TDeleteOutcome next = AfterDelete(Store().FormatNames(), name, Store().DefaultName());
     Store().SetDefaultName(next.Default);
+    WriteStore();
     if (!next.Select.isEmpty()) {
         LoadFormat(next.Select);
     } else {
@@ -427,6 +469,9 @@ void TFormatsForm::btnAddClick()
     for (;;) {
         if (!AskFormat(name, width, height, false))
             return;
+        // The names (and the default) as the file has them now: another copy
+        // of the program may have added formats since this window opened.
+        Store().Reload();
         if (!Store().FormatExists(name))
             break;
         ShowMessage(QStringLiteral("Već postoji format pod tim nazivom!"));
@@ -441,6 +486,7 @@ void TFormatsForm::btnAddClick()
     Store().WriteFormat(name, format);
     if (Store().FormatNames().size() == 1)
         Store().SetDefaultName(name);
+    WriteStore();
     FStored = format;
     FDoc.Load(format);
     FillFormatList(name);
@@ -455,6 +501,7 @@ void TFormatsForm::btnDefaultClick()
     if (name.isEmpty())
         return;
     Store().SetDefaultName(name);
+    WriteStore();
     FillFormatList(name);
 }
 
@@ -495,24 +542,45 @@ void TFormatsForm::btnFontClick()
     if (index < 0)
         return;
     const TFieldFormat &p = FDoc.Position(index);
-    QFont font(p.FontName);
-    font.setPointSize(p.FontSize);
-    ApplyFontStyle(font, p.FontStyle);
-    if (!ChooseFont(font))
+    QString family = p.FontName;
+    QFont font = FontForDialog(family, p.FontSize, p.FontStyle);
+    if (!ChooseFontKeepingName(font, family))
         return;
-    FDoc.SetFont(FontGroup(index), font.family(), font.pointSize(), FontStyleOf(font));
+    FDoc.SetFont(FontGroup(index), family, font.pointSize(), FontStyleOf(font));
 }
 
 void TFormatsForm::btnFontAllClick()
 {
-    QFont font = FLastAllFont;
-    if (!ChooseFont(font))
+    QString family = FLastAllFont.family();
+    QFont font = FontForDialog(family, FLastAllFont.pointSize(), FontStyleOf(FLastAllFont));
+    if (!ChooseFontKeepingName(font, family))
         return;
     FLastAllFont = font;
+    FLastAllFont.setFamily(family);
     QList<int> all;
     for (int i = 0; i < PositionCount; ++i)
         all.append(i);
-    FDoc.SetFont(all, font.family(), font.pointSize(), FontStyleOf(font));
+    FDoc.SetFont(all, family, font.pointSize(), FontStyleOf(font));
+}
+
+QFont TFormatsForm::FontForDialog(const QString &family, int size, TFontStyles style)
+{
+    // The dialog lists installed families only; a stored name it does not
+    // know would open on some other family and be replaced by it on OK.
+    QFont font(InstalledFamily(family));
+    if (size > 0)
+        font.setPointSize(size);
+    ApplyFontStyle(font, style);
+    return font;
+}
+
+bool TFormatsForm::ChooseFontKeepingName(QFont &font, QString &family)
+{
+    const QString opened = font.family();
+    if (!ChooseFont(font))
+        return false;
+    family = FamilyAfterDialog(family, opened, font.family());
+    return true;
 }
 
 void TFormatsForm::btnGridClick()
@@ -523,7 +591,7 @@ void TFormatsForm::btnGridClick()
     try {
         TZorPrinter *printer = FPrinter ? FPrinter : ZorPrinter();
         if (!printer)
-            throw EKordavinaError(QStringLiteral("No printer is installed."));
+            throw EKordavinaError(NoPrinterInstalledText());
         // The paper stays as the printer has it.
         PrintGrid(*printer, FDoc.Format());
     } catch (const EKordavinaError &e) {
@@ -561,11 +629,17 @@ QString TFormatsForm::PrinterForCorrection() const
 
 void TFormatsForm::Execute()
 {
+    ReloadStore();
     ensurePolished();
     if (QScreen *s = screen())
         SetScreenDensity(s->logicalDotsPerInchY());
     UpdateSlip();
     UpdateActions();
+    // A large format, or a place left on a screen since removed, must not
+    // put the window's edges out of reach; measured at its laid-out size.
+    if (layout())
+        layout()->activate();
+    KeepOnScreen(this, false);
     exec();
 }
 
@@ -651,11 +725,13 @@ void TFormatsForm::ShowError(const QString &text)
 
 bool TFormatsForm::ChooseFont(QFont &font)
 {
-    bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, font, this, QStringLiteral("Vrsta slova"));
-    if (ok)
-        font = chosen;
-    return ok;
+    QFontDialog dialog(font, this);
+    dialog.setObjectName(QStringLiteral("FontDialog"));
+    dialog.setWindowTitle(QStringLiteral("Vrsta slova"));
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    font = dialog.selectedFont();
+    return true;
 }
 
 bool TFormatsForm::AskFormat(QString &name, double &width, double &height, bool nameFixed)

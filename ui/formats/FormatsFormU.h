@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/FontStyle.h"
 #include "core/Upl.h"
 #include "ui/formats/PositionsDocument.h"
 
@@ -21,8 +22,10 @@ struct TSettings;
 // at true size, lets the user drag its 23 positions, create, save, delete and
 // choose formats, pick the default one, print the calibration grid and keep a
 // print correction per printer. Formats live in the format store it is
-// handed; the settings it reads (printer, amount text) are the program's. The window
-// keeps its state between showings, unsaved positions included.
+// handed, written to Formats.ini as soon as they are saved and read anew each
+// time the window is shown; the settings it reads (printer, amount text) are
+// the program's. The window keeps its state between showings, unsaved
+// positions included.
 class TFormatsForm : public QDialog
 {
     Q_OBJECT
@@ -106,6 +109,10 @@ protected:
 
 private:
     TFormatStore &Store();
+    // Flush of the store; a failure is shown. True when the file was written.
+    bool WriteStore();
+    // Reads Formats.ini anew and shows what it holds now.
+    void ReloadStore();
     void CreateToolBar();
     void FillFormatList(const QString &select);
     void LoadFormat(const QString &name);
@@ -116,6 +123,11 @@ private:
     // Asks about unsaved positions; false when the user cancels.
     bool AskSaveChanges();
     QString PrinterForCorrection() const;
+    // The font the font dialog opens on for a stored family, size and style.
+    static QFont FontForDialog(const QString &family, int size, TFontStyles style);
+    // ChooseFont; family becomes the family to store (the stored name kept
+    // when the user left the family as the dialog opened).
+    bool ChooseFontKeepingName(QFont &font, QString &family);
     // The drawing area shown whole, or scrolled where it is larger than the screen.
     void FitToScreen();
 

@@ -5,6 +5,7 @@
 #include "ui/main/UplPreview.h"
 
 #include <QApplication>
+#include <QFileIconProvider>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
@@ -16,6 +17,19 @@
 #include <QVBoxLayout>
 
 namespace {
+
+// The file list's "Type" column names slip files instead of calling them
+// "unknown" (no MIME type of the system knows *.upl).
+class TSlipIconProvider : public QFileIconProvider
+{
+public:
+    QString type(const QFileInfo &info) const override
+    {
+        if (info.isFile() && info.suffix().compare(QLatin1String("upl"), Qt::CaseInsensitive) == 0)
+            return SlipFileTypeName();
+        return QFileIconProvider::type(info);
+    }
+};
 
 // Width of the panel column. The panel's children keep 8 pixels on the left
 // and 9 on the right, as the classic dialog's did.
@@ -43,6 +57,10 @@ TOpenUplDialog::TOpenUplDialog(QWidget *owner, AcceptMode mode) : QFileDialog(ow
         setOption(DontConfirmOverwrite, false);
     }
     setNameFilter(QStringLiteral("Kordavina (*.upl)"));
+    // One provider for every dialog of the run; never destroyed, so that no
+    // dialog outlives it.
+    static TSlipIconProvider *const slipTypes = new TSlipIconProvider;
+    setIconProvider(slipTypes);
     setDefaultSuffix(QStringLiteral("upl"));
     setSizeGripEnabled(true);
 

@@ -3,6 +3,14 @@
 #include <QFileDialog>
 
 class QLabel;
+#include <functional>
+
+// The file dialogs' name for the type of a slip file: "Uplatnice".
+inline QString SlipFileTypeName()
+{
+    return QStringLiteral("Uplatnice");
+}
+
 class QListWidget;
 class QPlainTextEdit;
 class QSpacerItem;

@@ -129,9 +129,10 @@ void TMainForm::CreateEditor()
     layout->addWidget(FileTabs);
     TabSheet = new QWidget(central);
     TabSheet->setObjectName(QStringLiteral("TabSheet"));
-    TabSheet->setFixedHeight(SheetHeight);
+    // The designed height at least; a taller window gives the rest to it.
+    TabSheet->setMinimumHeight(SheetHeight);
     TabSheet->installEventFilter(this);
-    layout->addWidget(TabSheet);
+    layout->addWidget(TabSheet, 1);
     setCentralWidget(central);
     connect(FileTabs, &QTabBar::currentChanged, this, &TMainForm::FileTabsChange);
 
@@ -382,6 +383,8 @@ void TMainForm::LayoutWidths()
     place(mPeriodDo, FieldX + 70, 64);
     place(mDatumUplate, FieldX, 64);
     place(mMjestoUplate, FieldX, right - FieldX);
+    // Height beyond the designed sheet goes to the slip list.
+    UplList->resize(UplList->width(), std::max(SheetHeight, TabSheet->height()) - RowStart - 126);
 }
 
 void TMainForm::ArrangeRows(const std::array<bool, EditorRowCount> &rowVisible)

@@ -8,10 +8,14 @@
 #include "ui/common/ProgramData.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProgressDialog>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
 
 namespace {
 
@@ -76,7 +80,16 @@ void TMainForm::PrintJob(bool markedOnly, int target)
     // Said before anything is drawn, in the words the print job uses.
     if (target == ToPrinter && !printer.IsPdfOutput() &&
         QPrinterInfo::availablePrinterNames().isEmpty())
-        throw EKordavinaError(QStringLiteral("No printer is installed."));
+        throw EKordavinaError(NoPrinterInstalledText());
+    // No printer of its own choosing (none is the system's default, or the
+    // one chosen has gone) while queues are installed: the user picks one
+    // rather than meeting an error or a printer picked for him.
+    const bool noChoice =
+        printer.PrinterName().isEmpty() ||
+        (QPrinterInfo::defaultPrinterName().isEmpty() && FData.Settings.DefaultPrinter.isEmpty());
+    if (target == ToPrinter && !printer.IsPdfOutput() && !FPrinterChosen && noChoice &&
+        !ChoosePrinter())
+        return;
 
     if (target != ToPreview && !ConfirmPrintChecks(slips))
         return;
@@ -139,12 +152,18 @@ void TMainForm::PrintJob(bool markedOnly, int target)
             throw;
         }
     };
+    bool done = false;
     if (target == ToPdf)
         // Whole or not at all: an earlier file of that name stays until the
         // new one is complete, and the slip file itself is never overwritten.
-        PrintToPdfFile(printer, pdfPath, {file->FileName}, run);
+        done = PrintToPdfFile(printer, pdfPath, {file->FileName}, run);
     else
-        run();
+        done = run();
+    // Where the pages went, which a printer far down the hall does not show.
+    if (done && target != ToPreview)
+        statusBar()->showMessage(target == ToPdf
+                                     ? PrintedText(slips.size(), pdfPath, true)
+                                     : PrintedText(slips.size(), printer.PrinterName(), false));
 }
 
 void TMainForm::FilePrintAExecute()
@@ -169,12 +188,33 @@ void TMainForm::FilePdfAExecute()
 
 void TMainForm::FilePrinterSetupAExecute()
 {
+    RunPrinterSetup();
+}
+
+bool TMainForm::ChoosePrinter()
+{
+    if (PrinterChooser)
+        return PrinterChooser();
+    return RunPrinterSetup();
+}
+
+bool TMainForm::RunPrinterSetup()
+{
     TZorPrinter &printer = Printer();
     QPrintDialog dialog(&printer.Printer(), this);
     dialog.setWindowTitle(QStringLiteral("Podešavanje štampača"));
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    // Nothing is printed here: the dialog's button says so (again once it
+    // runs, as the dialog may name it anew when shown).
+    const auto rename = [&dialog] {
+        for (QDialogButtonBox *box : dialog.findChildren<QDialogButtonBox *>())
+            if (QPushButton *ok = box->button(QDialogButtonBox::Ok))
+                ok->setText(QStringLiteral("U &redu"));
+    };
+    rename();
+    QTimer::singleShot(0, &dialog, rename);
     if (dialog.exec() != QDialog::Accepted)
-        return;
+        return false;
     // The job object keeps its own record of where it prints; it follows the
     // choice for this run.
     QPrinter &chosen = printer.Printer();
@@ -182,4 +222,6 @@ void TMainForm::FilePrinterSetupAExecute()
         printer.SetPdfOutput(chosen.outputFileName());
     else
         printer.SetPrinterName(chosen.printerName());
+    FPrinterChosen = true;
+    return true;
 }

@@ -3,9 +3,10 @@
 #include "core/AppFolder.h"
 #include "core/Errors.h"
 #include "core/UplFileIO.h"
-#include "ui/print/ZorPrinters.h"
+#include "core/WindowPlacement.h"
 #include "ui/common/Placement.h"
 #include "ui/common/ProgramData.h"
+#include "ui/print/ZorPrinters.h"
 #include "ui/main/ProgramIcon.h"
 
 #include <QAction>
@@ -61,6 +62,8 @@ TMainForm::TMainForm(TProgramData &data, QWidget *parent) : QMainWindow(parent),
 
     resize(617, 447);
     RestorePlacement(this, QStringLiteral("MainForm"), true);
+    // The height the user left the window at; none: as the contents need.
+    FTallHeight = ReadPlacement(QStringLiteral("MainForm"), true).Height.value_or(0);
 
     // The file named on the command line, or a new file.
     const QString start =
@@ -327,16 +330,26 @@ void TMainForm::UpdateActions()
 
 void TMainForm::FitHeight()
 {
-    // The height follows the contents; the user cannot drag it.
+    // The height follows the contents: no less with files open (more gives
+    // the slip list more rows), exactly that without any.
     const bool tabs = !centralWidget()->isHidden();
     // A hidden tab bar does not tell its layout that it got tabs.
     FileTabs->updateGeometry();
     const int height =
         FittedWindowHeight(tabs, 0, menuBar()->sizeHint().height(), ToolBar->sizeHint().height(),
                            centralWidget()->sizeHint().height(), statusBar()->sizeHint().height());
-    if (height != FFixedHeight) {
+    const bool sizeable = FFixedHeight != 0 && maximumHeight() == QWIDGETSIZE_MAX;
+    if (height != FFixedHeight || tabs != sizeable) {
         FFixedHeight = height;
-        setFixedHeight(height);
+        if (tabs) {
+            setMinimumHeight(height);
+            setMaximumHeight(QWIDGETSIZE_MAX);
+            // Back to the height the user gave it, or to the contents'.
+            if (!sizeable)
+                resize(width(), std::max(height, FTallHeight));
+        } else {
+            setFixedHeight(height);
+        }
     }
     setMinimumWidth(MinClientWidth);
 }
@@ -344,6 +357,8 @@ void TMainForm::FitHeight()
 void TMainForm::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
+    if (isVisible() && FFixedHeight != 0 && maximumHeight() == QWIDGETSIZE_MAX)
+        FTallHeight = height();
     LayoutWidths();
 }
 

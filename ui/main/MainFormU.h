@@ -100,6 +100,9 @@ public:
     std::function<void(const QString &message)> ErrorSink;
     // Shows an error in the standard error box (or hands it to ErrorSink).
     void ShowError(const QString &message);
+    // When set, asked instead of the printer dialog when a job has no printer
+    // of the user's choosing: true when a printer was chosen.
+    std::function<bool()> PrinterChooser;
     // The file named on the command line at creation; tests set it before.
     static void SetCommandLineFile(const QString &path);
 
@@ -274,6 +277,10 @@ public:
     // Selects the printer of the settings (the system's default when it is
     // empty or not installed).
     void SelectPrinter();
+    // PrinterChooser, or the printer dialog; false when the user cancelled.
+    bool ChoosePrinter();
+    // "Podešavanje štampača": false when cancelled.
+    bool RunPrinterSetup();
 
     // --- format editor (MainFormFormats.cpp) ---
     void SetFormatsAExecute();
@@ -401,6 +408,7 @@ private:
     QTimer *FUpdateTimer = nullptr;
     QSystemTrayIcon *FTray = nullptr;
     std::unique_ptr<TZorPrinter> FOwnPrinter;
+    bool FPrinterChosen = false; // the user chose the printer in this run
     QList<QAction *> FEnabledActions;
     QStringList FStartErrors;
     bool FSettingText = false; // a programmatic write, handled by its writer
@@ -408,4 +416,5 @@ private:
     quint64 FEditVisit = 0;    // edits of one visit to a field merge
     bool FShownOnce = false;
     int FFixedHeight = 0;
+    int FTallHeight = 0; // the height chosen by the user while files are open
 };

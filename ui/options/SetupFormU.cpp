@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QMessageBox>
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -161,5 +162,13 @@ bool TSetupForm::Execute()
     if (exec() != Accepted)
         return false;
     Store();
+    // Written now rather than at program end, which a crash never reaches.
+    if (!SaveSettings(m_data.Settings)) {
+        const QString where = SettingsFile();
+        QMessageBox::warning(this, windowTitle(),
+                             where.isEmpty()
+                                 ? QStringLiteral("Podešavanja nisu snimljena.")
+                                 : QStringLiteral("Podešavanja nisu snimljena (%1).").arg(where));
+    }
     return true;
 }

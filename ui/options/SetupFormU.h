@@ -20,8 +20,9 @@ public:
     ~TSetupForm() override;
 
     // Fills the dialog from the settings and shows it. On "Potvrdi" the
-    // settings, InchMm and the current printer (ZorPrinter()) change at once
-    // and true is returned; "Odustani" and the close box change nothing.
+    // settings, InchMm and the current printer (ZorPrinter()) change at once,
+    // the settings are written to the settings store and true is returned;
+    // "Odustani" and the close box change nothing.
     bool Execute();
 
     // Test seam: the installed printers as the system would list them

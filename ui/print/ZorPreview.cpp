@@ -4,6 +4,7 @@
 #include "ui/help/HelpContexts.h"
 #include "ui/main/AccessKeys.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -17,9 +18,12 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 // The paper image: paints and takes the mouse through the preview's handlers.
 class TPreviewPaperBox : public QWidget
@@ -49,7 +53,7 @@ private:
 TZorPreview::TZorPreview(QWidget *parent, bool deferControls) : QDialog(parent)
 {
     setProperty("helpContext", hcPreview);
-    setWindowTitle(QStringLiteral("ZorPrinter"));
+    setWindowTitle(QStringLiteral("Pregled prije štampe"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     resize(549, 425);
@@ -116,19 +120,29 @@ void TZorPreview::CreateControls()
     cmbZoom->setFocusPolicy(Qt::ClickFocus); // not a tab stop
     cmbZoom->setInsertPolicy(QComboBox::NoInsert);
     cmbZoom->setCompleter(nullptr); // "1" must stay "1", not become "10"
-    cmbZoom->addItems({QLatin1String(ZoomToPageText), QLatin1String(ZoomToWidthText),
-                       QLatin1String(ZoomToHeightText), QStringLiteral("10"), QStringLiteral("25"),
-                       QStringLiteral("50"), QStringLiteral("75"), QStringLiteral("100"),
-                       QStringLiteral("200"), QStringLiteral("400"), QStringLiteral("600"),
-                       QStringLiteral("800"), QStringLiteral("1000")});
+    cmbZoom->addItems({QString::fromUtf8(ZoomToPageText), QString::fromUtf8(ZoomToWidthText),
+                       QString::fromUtf8(ZoomToHeightText), QStringLiteral("10"),
+                       QStringLiteral("25"), QStringLiteral("50"), QStringLiteral("75"),
+                       QStringLiteral("100"), QStringLiteral("200"), QStringLiteral("400"),
+                       QStringLiteral("600"), QStringLiteral("800"), QStringLiteral("1000")});
     cmbZoom->setEditText(QStringLiteral("100"));
+    // The box and its list wide enough for the longest choice.
+    {
+        const QFontMetrics metrics(cmbZoom->font());
+        int longest = 0;
+        for (int i = 0; i < cmbZoom->count(); ++i)
+            longest = std::max(longest, metrics.horizontalAdvance(cmbZoom->itemText(i)));
+        const int arrow = style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 16;
+        cmbZoom->setFixedWidth(std::max(74, longest + arrow));
+        cmbZoom->view()->setMinimumWidth(longest + arrow);
+    }
     cmbZoom->installEventFilter(this);
     ToolBar1->addWidget(cmbZoom);
     ToolBar1->addSeparator();
 
-    PageInfo = new QLabel(QStringLiteral("Page x of y"), ToolBar1);
+    PageInfo = new QLabel(PageInfoText(0, 0), ToolBar1);
     PageInfo->setObjectName(QStringLiteral("PageInfo"));
-    PageInfo->setMinimumWidth(88); // wider when "Page 100 of 120" needs it
+    PageInfo->setMinimumWidth(88); // wider when "Stranica 100 od 120" needs it
     PageInfo->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     PageInfo->setIndent(4);
     ToolBar1->addWidget(PageInfo);
@@ -152,16 +166,16 @@ void TZorPreview::CreateControls()
     PopupMenu = new QMenu(this);
     PopupMenu->setObjectName(QStringLiteral("PopupMenu"));
     const auto item = [this](const char *name, const char *text) {
-        QAction *a = PopupMenu->addAction(QLatin1String(text));
+        QAction *a = PopupMenu->addAction(QString::fromUtf8(text));
         a->setObjectName(QLatin1String(name));
         return a;
     };
-    mnuZoomIn = item("mnuZoomIn", "Zoom in");
-    mnoZoomOut = item("mnoZoomOut", "Zoom out");
-    mnuZoomToWidth = item("mnuZoomToWidth", "Zoom to width");
-    mnuZoomToHeight = item("mnuZoomToHeight", "Zoom to height");
-    mnuZoomToPage = item("mnuZoomToPage", "Zoom to page");
-    mnuActualSize = item("mnuActualSize", "Actual size");
+    mnuZoomIn = item("mnuZoomIn", "&Uvećaj");
+    mnoZoomOut = item("mnoZoomOut", "U&manji");
+    mnuZoomToWidth = item("mnuZoomToWidth", "Po &širini");
+    mnuZoomToHeight = item("mnuZoomToHeight", "Po &visini");
+    mnuZoomToPage = item("mnuZoomToPage", "&Cijela stranica");
+    mnuActualSize = item("mnuActualSize", "&Stvarna veličina");
     GiveAccessKeys(PopupMenu);
 
     connect(btnFirst, &QToolButton::clicked, this, &TZorPreview::btnFirstClick);
@@ -279,7 +293,7 @@ void TZorPreview::UpdatePageInfo()
     btnPrev->setEnabled(PageNo > 1);
     btnNext->setEnabled(PageNo < count);
     btnLast->setEnabled(PageNo < count);
-    PageInfo->setText(QStringLiteral("Page %1 of %2").arg(PageNo).arg(count));
+    PageInfo->setText(PageInfoText(PageNo, count));
 }
 
 void TZorPreview::CentreOn(int x, int y)
@@ -452,16 +466,18 @@ bool TZorPreview::cmbZoomKeyPress(QKeyEvent *e)
         ResetZoomBoxFocus();
         return true;
     }
-    // Keys that type nothing (arrows, Home, Delete, ...) and Tab keep their
-    // usual work; of the typed characters only digits are taken.
+    // Keys that type nothing (arrows, Home, Delete, Backspace, Ctrl+A and the
+    // other editing shortcuts) and Tab keep their usual work; of the typed
+    // characters only digits are taken.
     const QString text = e->text();
-    if (text.isEmpty() || e->key() == Qt::Key_Delete || e->key() == Qt::Key_Tab ||
-        e->key() == Qt::Key_Backtab)
+    if (text.isEmpty() || !text.at(0).isPrint() || e->key() == Qt::Key_Delete ||
+        e->key() == Qt::Key_Tab || e->key() == Qt::Key_Backtab ||
+        (e->modifiers() & Qt::ControlModifier))
         return false;
     if (text.size() == 1 && text.at(0) >= QLatin1Char('0') && text.at(0) <= QLatin1Char('9'))
         return false;
+    // The box keeps the focus: the digits typed next belong in it too.
     Beep();
-    ResetZoomBoxFocus();
     return true;
 }
 
@@ -484,19 +500,19 @@ void TZorPreview::mnoZoomOutClick()
 
 void TZorPreview::mnuZoomToWidthClick()
 {
-    cmbZoom->setEditText(QLatin1String(ZoomToWidthText));
+    cmbZoom->setEditText(QString::fromUtf8(ZoomToWidthText));
     cmbZoomClick();
 }
 
 void TZorPreview::mnuZoomToHeightClick()
 {
-    cmbZoom->setEditText(QLatin1String(ZoomToHeightText));
+    cmbZoom->setEditText(QString::fromUtf8(ZoomToHeightText));
     cmbZoomClick();
 }
 
 void TZorPreview::mnuZoomToPageClick()
 {
-    cmbZoom->setEditText(QLatin1String(ZoomToPageText));
+    cmbZoom->setEditText(QString::fromUtf8(ZoomToPageText));
     cmbZoomClick();
 }
 

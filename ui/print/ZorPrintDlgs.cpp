@@ -75,15 +75,15 @@ TZorPrintDlg::TZorPrintDlg(QWidget *parent) : QDialog(parent)
 {
     setProperty("helpContext", hcPrintDlg);
     setObjectName(QStringLiteral("ZorPrintDlg"));
-    setWindowTitle(QStringLiteral("Print"));
+    setWindowTitle(QStringLiteral("Štampanje"));
 
-    GroupBox1 = new QGroupBox(QStringLiteral("Print"), this);
+    GroupBox1 = new QGroupBox(QStringLiteral("Štampaj"), this);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
-    btnAll = new QRadioButton(QStringLiteral("All"), GroupBox1);
+    btnAll = new QRadioButton(QStringLiteral("&Sve"), GroupBox1);
     btnAll->setObjectName(QStringLiteral("btnAll"));
-    btnPage = new QRadioButton(QStringLiteral("Page"), GroupBox1);
+    btnPage = new QRadioButton(QStringLiteral("&Trenutnu stranicu"), GroupBox1);
     btnPage->setObjectName(QStringLiteral("btnPage"));
-    btnPages = new QRadioButton(QStringLiteral("Pages"), GroupBox1);
+    btnPages = new QRadioButton(QStringLiteral("Str&anice:"), GroupBox1);
     btnPages->setObjectName(QStringLiteral("btnPages"));
     Pages = new QLineEdit(GroupBox1);
     Pages->setObjectName(QStringLiteral("Pages"));
@@ -97,9 +97,9 @@ TZorPrintDlg::TZorPrintDlg(QWidget *parent) : QDialog(parent)
     printLayout->addWidget(Pages, 2, 1);
     printLayout->setColumnStretch(1, 1);
 
-    GroupBox2 = new QGroupBox(QStringLiteral("Options"), this);
+    GroupBox2 = new QGroupBox(QStringLiteral("Opcije"), this);
     GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
-    lblCopies = new QLabel(QStringLiteral("Copies"), GroupBox2);
+    lblCopies = new QLabel(QStringLiteral("&Broj kopija:"), GroupBox2);
     lblCopies->setObjectName(QStringLiteral("lblCopies"));
     Copies = new QSpinBox(GroupBox2);
     Copies->setObjectName(QStringLiteral("Copies"));
@@ -107,10 +107,10 @@ TZorPrintDlg::TZorPrintDlg(QWidget *parent) : QDialog(parent)
     Copies->setValue(1);
     Copies->setWrapping(false);
     lblCopies->setBuddy(Copies);
-    chkColate = new QCheckBox(QStringLiteral("Colate"), GroupBox2);
+    chkColate = new QCheckBox(QStringLiteral("Slo&ži po kopijama"), GroupBox2);
     chkColate->setObjectName(QStringLiteral("chkColate"));
     chkColate->setChecked(true);
-    chkReverse = new QCheckBox(QStringLiteral("Reverse"), GroupBox2);
+    chkReverse = new QCheckBox(QStringLiteral("&Obrnutim redom"), GroupBox2);
     chkReverse->setObjectName(QStringLiteral("chkReverse"));
     Image1 = MakeImage(GroupBox2, "Image1", true, false);
     Image2 = MakeImage(GroupBox2, "Image2", false, false);
@@ -130,10 +130,10 @@ TZorPrintDlg::TZorPrintDlg(QWidget *parent) : QDialog(parent)
         optionsLayout->addWidget(image, 0, 1, 3, 1, Qt::AlignRight | Qt::AlignVCenter);
     optionsLayout->setColumnStretch(0, 1);
 
-    btnOK = new QPushButton(QStringLiteral("OK"), this);
+    btnOK = new QPushButton(QStringLiteral("Štam&paj"), this);
     btnOK->setObjectName(QStringLiteral("btnOK"));
     btnOK->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    btnCancel = new QPushButton(QStringLiteral("Odustani"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);

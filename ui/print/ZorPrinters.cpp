@@ -41,6 +41,16 @@ TZorPrinter *ZorPrinter()
     return g_zorPrinter;
 }
 
+QString NoPrinterInstalledText()
+{
+    return QStringLiteral("Nije instaliran nijedan štampač.");
+}
+
+QString PrinterNotInstalledText(const QString &name)
+{
+    return QStringLiteral("Štampač \"%1\" nije instaliran.").arg(name);
+}
+
 TZorPrinter::TZorPrinter(QWidget *parent)
     : TZorPreview(parent, true), m_pdfLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                              QMarginsF(), QPageLayout::Millimeter)
@@ -233,18 +243,17 @@ void TZorPrinter::PrintPages()
     EnsurePrinter();
     if (!IsPdfOutput()) {
         if (!m_missingPrinter.isEmpty())
-            throw EKordavinaError(
-                QStringLiteral("The printer \"%1\" is not installed.").arg(m_missingPrinter));
+            throw EKordavinaError(PrinterNotInstalledText(m_missingPrinter));
         const QString name = Device().printerName();
         if (Device().outputFormat() != QPrinter::NativeFormat || name.isEmpty())
             throw EKordavinaError(QPrinterInfo::availablePrinterNames().isEmpty()
-                                      ? QStringLiteral("No printer is installed.")
-                                      : QStringLiteral("No printer is selected."));
+                                      ? NoPrinterInstalledText()
+                                      : QStringLiteral("Nije izabran nijedan štampač."));
         if (QPrinterInfo::printerInfo(name).isNull())
-            throw EKordavinaError(QStringLiteral("The printer \"%1\" is not installed.").arg(name));
+            throw EKordavinaError(PrinterNotInstalledText(name));
         if (!SpoolerAcceptsJobs(name))
             throw EKordavinaError(
-                QStringLiteral("The printer \"%1\" refused the print job.").arg(name));
+                QStringLiteral("Štampač \"%1\" je odbio posao štampanja.").arg(name));
     }
     if (IsPdfOutput()) {
         QPdfWriter pdf(m_pdfFile);
@@ -253,7 +262,7 @@ void TZorPrinter::PrintPages()
         pdf.setCreator(QString());
         const bool done = m_job.PrintPages(pdf, PageNo);
         if (!done && !m_job.Cancelled())
-            throw EKordavinaError(QStringLiteral("Unable to write to %1").arg(m_pdfFile));
+            throw EKordavinaError(QStringLiteral("Datoteka %1 nije snimljena.").arg(m_pdfFile));
         return;
     }
     QPrinter &printer = Device();
@@ -265,7 +274,7 @@ void TZorPrinter::PrintPages()
     if (!done || printer.printerState() == QPrinter::Error ||
         printer.printerState() == QPrinter::Aborted)
         throw EKordavinaError(
-            QStringLiteral("The printer \"%1\" refused the print job.").arg(printer.printerName()));
+            QStringLiteral("Štampač \"%1\" je odbio posao štampanja.").arg(printer.printerName()));
 }
 
 bool TZorPrinter::ExecutePrintDlg(TZorPrintOptions &options)

@@ -9,6 +9,10 @@
 
 class QPrinter;
 
+// The printer errors, also said before a job begins.
+QString NoPrinterInstalledText();
+QString PrinterNotInstalledText(const QString &name);
+
 // The program's one print job object (see ZorPrinter() below), which is also
 // the print preview window. It holds the current printer: a named printer of
 // the system, the default one, or a PDF file.

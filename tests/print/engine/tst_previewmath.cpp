@@ -113,8 +113,19 @@ void tst_PreviewMath::placement()
 
 void tst_PreviewMath::zoomSteps()
 {
-    const QStringList items{"To Page", "To Width", "To Height", "10",  "25",  "50",  "75",
-                            "100",     "200",      "400",       "600", "800", "1000"};
+    const QStringList items{"Cijela stranica",
+                            "Po širini",
+                            "Po visini",
+                            "10",
+                            "25",
+                            "50",
+                            "75",
+                            "100",
+                            "200",
+                            "400",
+                            "600",
+                            "800",
+                            "1000"};
     const QList<int> steps = ZoomSteps(items);
     QCOMPARE(steps, (QList<int>{10, 25, 50, 75, 100, 200, 400, 600, 800, 1000}));
 
@@ -277,9 +288,9 @@ void tst_PreviewMath::typedZoom()
 
 void tst_PreviewMath::zoomChoiceText()
 {
-    QCOMPARE(ParseZoomChoice("To Page").Choice, TZoomChoice::ToPage);
-    QCOMPARE(ParseZoomChoice("To Width").Choice, TZoomChoice::ToWidth);
-    QCOMPARE(ParseZoomChoice("To Height").Choice, TZoomChoice::ToHeight);
+    QCOMPARE(ParseZoomChoice("Cijela stranica").Choice, TZoomChoice::ToPage);
+    QCOMPARE(ParseZoomChoice("Po širini").Choice, TZoomChoice::ToWidth);
+    QCOMPARE(ParseZoomChoice("Po visini").Choice, TZoomChoice::ToHeight);
     QCOMPARE(ParseZoomChoice("to page").Choice, TZoomChoice::Invalid);
     QCOMPARE(ParseZoomChoice("abc").Choice, TZoomChoice::Invalid);
     QCOMPARE(ParseZoomChoice("").Choice, TZoomChoice::Invalid);

@@ -346,6 +346,80 @@ private Q_SLOTS:
                  QStringLiteral("Unable to write to %1: nije obična datoteka (mapa)").arg(path));
         QVERIFY(QFileInfo(path).isDir());
     }
+
+    void twoStoresOnOneFileKeepEachOthersChanges()
+    {
+        // Two copies of the program on one folder: each write applies only
+        // its own changes to the file as it is then.
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Formats.ini");
+        TFieldFormats x, y;
+        x.Width = 200;
+        y.Width = 210;
+        {
+            TFormatStore seed;
+            QVERIFY(seed.Open(path));
+            seed.WriteFormat("X", x);
+            seed.WriteFormat("Y", y);
+            seed.SetDefaultName("X");
+            QVERIFY(seed.Flush());
+        }
+        TFormatStore a, b;
+        QVERIFY(a.Open(path));
+        QVERIFY(b.Open(path));
+        TFieldFormats na, nb;
+        na.Width = 150;
+        nb.Width = 160;
+        a.WriteFormat("Nova A", na);
+        QVERIFY(a.Flush());
+        b.WriteFormat("Nova B", nb);
+        QVERIFY(b.Flush());
+        // b now holds what a wrote as well.
+        QCOMPARE(b.FormatNames(), QStringList({"X", "Y", "Nova A", "Nova B"}));
+
+        // A delete in one copy and an edit in the other both land.
+        a.DeleteFormat("x");
+        a.SetDefaultName("Y");
+        QVERIFY(a.Flush());
+        TFieldFormats y2 = y;
+        y2.Height = 120;
+        b.WriteFormat("Y", y2);
+        QVERIFY(b.Flush());
+
+        TFormatStore disk;
+        QVERIFY(disk.Open(path));
+        QCOMPARE(disk.FormatNames(), QStringList({"Y", "Nova A", "Nova B"}));
+        QCOMPARE(disk.ReadFormat("Y").Height, 120.0);
+        QCOMPARE(disk.ReadFormat("Nova A").Width, 150.0);
+        // b never chose a default, so a's choice stays.
+        QCOMPARE(disk.DefaultName(), QStringLiteral("Y"));
+        QVERIFY(!QFileInfo::exists(path + ".lock"));
+    }
+
+    void reloadKeepsUnwrittenChanges()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Formats.ini");
+        TFormatStore a, b;
+        QVERIFY(a.Open(path));
+        QVERIFY(b.Open(path));
+        a.WriteFormat("Od drugog", TFieldFormats());
+        QVERIFY(a.Flush());
+        TFieldFormats mine;
+        mine.Width = 190;
+        b.WriteFormat("Moj", mine);
+        b.SetDefaultName("Moj");
+        QVERIFY(b.Reload());
+        QCOMPARE(b.FormatNames(), QStringList({"Od drugog", "Moj"}));
+        QCOMPARE(b.DefaultName(), QStringLiteral("Moj"));
+        // Still to be written, and written on top of the file.
+        QVERIFY(b.Modified());
+        QVERIFY(b.Flush());
+        TFormatStore disk;
+        QVERIFY(disk.Open(path));
+        QCOMPARE(disk.FormatNames(), QStringList({"Od drugog", "Moj"}));
+        QCOMPARE(disk.ReadFormat("Moj").Width, 190.0);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestFormatStore)

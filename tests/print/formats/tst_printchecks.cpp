@@ -118,6 +118,36 @@ private Q_SLOTS:
         QCOMPARE(AmountText(9999999999999.99, true, true), QStringLiteral("=9.999.999.999.999,99"));
         QCOMPARE(AmountText(-9999999999999.99, false, false), QStringLiteral("-9999999999999,99"));
     }
+
+    void slipCountAgreesWithItsNumber_data()
+    {
+        QTest::addColumn<qsizetype>("count");
+        QTest::addColumn<QString>("text");
+        const QList<std::pair<qsizetype, const char *>> cases{
+            {0, "0 uplatnica"},     {1, "1 uplatnica"},     {2, "2 uplatnice"},
+            {3, "3 uplatnice"},     {4, "4 uplatnice"},     {5, "5 uplatnica"},
+            {11, "11 uplatnica"},   {12, "12 uplatnica"},   {14, "14 uplatnica"},
+            {21, "21 uplatnica"},   {22, "22 uplatnice"},   {24, "24 uplatnice"},
+            {25, "25 uplatnica"},   {101, "101 uplatnica"}, {112, "112 uplatnica"},
+            {113, "113 uplatnica"}, {123, "123 uplatnice"}, {1000, "1000 uplatnica"}};
+        for (const auto &[count, text] : cases)
+            QTest::addRow("%lld", static_cast<long long>(count))
+                << count << QString::fromUtf8(text);
+    }
+    void slipCountAgreesWithItsNumber()
+    {
+        QFETCH(qsizetype, count);
+        QFETCH(QString, text);
+        QCOMPARE(SlipCountText(count), text);
+    }
+
+    void printedTextSaysWhatWentWhere()
+    {
+        QCOMPARE(PrintedText(3, "KordavinaPDF", false),
+                 QStringLiteral("Štampano: 3 uplatnice na KordavinaPDF"));
+        QCOMPARE(PrintedText(1, "/tmp/maj.pdf", true),
+                 QStringLiteral("Snimljeno u PDF: 1 uplatnica u /tmp/maj.pdf"));
+    }
 };
 
 QTEST_MAIN(TestPrintChecks)

@@ -762,7 +762,7 @@ private Q_SLOTS:
         // A scheduler that does not answer: no printers at all.
         QTest::newRow("no printer installed")
             << QStringList{"print", "slips.upl"} << good << QStringList{"CUPS_SERVER=127.0.0.1:9"}
-            << 1 << "No printer is installed.";
+            << 1 << "Nije instaliran nijedan štampač.";
         QTest::newRow("usage") << QStringList{"print", "--pdf"} << good << QStringList{} << 2
                                << "--pdf needs one value";
     }
@@ -863,7 +863,7 @@ private Q_SLOTS:
 
         r = Kordavina({"print", Path("slips.upl"), "--printer", "Nema"});
         QCOMPARE(r.Exit, 1);
-        QVERIFY2(r.Err.contains(QStringLiteral("The printer \"Nema\" is not installed.")),
+        QVERIFY2(r.Err.contains(QStringLiteral("Štampač \"Nema\" nije instaliran.")),
                  qPrintable(r.Err));
     }
 };

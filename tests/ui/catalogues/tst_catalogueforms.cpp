@@ -580,6 +580,13 @@ private Q_SLOTS:
         expected.ProvjeraRacuna = false;
         QCOMPARE(data.Settings, expected);
         QCOMPARE(InchMm(), 30.0);
+        // Already in the store, as a later start (or a crash now) would find it.
+        {
+            TSettings stored;
+            LoadSettings(stored);
+            QCOMPARE(stored, expected);
+            QCOMPARE(InchMm(), 30.0);
+        }
 
         // Removed since: no entry selected; "Potvrdi" empties the name.
         TSetupForm::SetInstalledPrintersForTest(QStringList{"Laser HP"});
@@ -659,6 +666,7 @@ private Q_SLOTS:
             QVERIFY(form.width() > account + 250);
             QCOMPARE(form.List->horizontalHeader()->sectionSize(1), 250);
             QCOMPARE(form.minimumSize(), QSize(337, 200));
+            form.show(); // a window never shown keeps what was stored
             form.resize(500, 400);
             form.List->horizontalHeader()->resizeSection(0, 77);
         }

@@ -1,8 +1,10 @@
 #include "core/Settings.h"
 #include "ui/common/Placement.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QHeaderView>
+#include <QScreen>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -33,6 +35,7 @@ private Q_SLOTS:
             w.setObjectName("MainForm");
             w.move(40, 60);
             w.resize(500, 300);
+            w.show();
             QVERIFY(SavePlacement(&w, QString(), true));
         }
         QWidget again;
@@ -49,6 +52,7 @@ private Q_SLOTS:
             QDialog d;
             d.setFixedSize(250, 120);
             d.move(300, 200);
+            d.show();
             QVERIFY(SavePlacement(&d, "UplSetupForm", false));
         }
         QCOMPARE(QSettings(m_file, QSettings::IniFormat).value("Forms/UplSetupForm/Width"),
@@ -81,8 +85,58 @@ private Q_SLOTS:
         w.move(70, 80);
         w.resize(300, 200);
         RestorePlacement(&w, "PrihodiForm", true);
-        QCOMPARE(w.pos(), QPoint(70, -10));
+        // Above the screen's top is moved down onto it.
+        QCOMPARE(w.pos(), QPoint(70, 0));
         QCOMPARE(w.size(), QSize(640, 200));
+    }
+
+    void neverShownStoresNothing()
+    {
+        QSettings raw(m_file, QSettings::IniFormat);
+        raw.setValue("Forms/CopyUplForm/Left", 120);
+        raw.setValue("Forms/CopyUplForm/Top", 90);
+        raw.sync();
+        {
+            QDialog d; // made, never shown: at 0,0
+            QCOMPARE(d.pos(), QPoint(0, 0));
+            QVERIFY(SavePlacement(&d, "CopyUplForm", false));
+            QDialog fresh;
+            QVERIFY(SavePlacement(&fresh, "NeverShown", false));
+        }
+        QSettings back(m_file, QSettings::IniFormat);
+        QCOMPARE(back.value("Forms/CopyUplForm/Left").toInt(), 120);
+        QCOMPARE(back.value("Forms/CopyUplForm/Top").toInt(), 90);
+        QVERIFY(!back.contains("Forms/NeverShown/Left"));
+        QVERIFY(!back.contains("Forms/NeverShown/Top"));
+    }
+
+    void restoredOffTheScreenComesBackOnIt()
+    {
+        // Left on a second screen that is gone now.
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        QSettings raw(m_file, QSettings::IniFormat);
+        raw.setValue("Forms/RacuniKForm/Left", area.right() + 500);
+        raw.setValue("Forms/RacuniKForm/Top", area.bottom() + 300);
+        raw.setValue("Forms/RacuniKForm/Width", area.width() + 400);
+        raw.setValue("Forms/RacuniKForm/Height", 200);
+        raw.sync();
+        QWidget w;
+        RestorePlacement(&w, "RacuniKForm", true);
+        QVERIFY(area.contains(QRect(w.pos(), w.size())));
+        QCOMPARE(w.height(), 200);
+        QVERIFY(w.width() < area.width());
+        // A shown dialog placed off the screen is brought onto it.
+        InstallScreenKeeper();
+        QDialog d;
+        d.setWindowTitle("Nova opština - Kordavina");
+        d.setFixedSize(120, 80);
+        d.move(area.right() + 50, area.top() + 20);
+        d.show();
+        QVERIFY(area.contains(QRect(d.pos(), d.size())));
+        // ... and wide enough for its title.
+        QFont bold = QApplication::font();
+        bold.setBold(true);
+        QVERIFY(d.width() > QFontMetrics(bold).horizontalAdvance(d.windowTitle()));
     }
 
     void columnWidthsComeBack()

@@ -3,32 +3,43 @@
 // print correction dialog.
 
 #include "core/Conversions.h"
+#include "core/FontStyle.h"
 #include "core/Settings.h"
 #include "print/engine/ZorCanvas.h"
 #include "ui/print/ZorPrinters.h"
 #include "ui/formats/AddEditPositionsFormU.h"
 #include "print/formats/FormatEditMath.h"
+#include "print/formats/FormatStore.h"
+#include "ui/common/ConfirmFormU.h"
+#include "ui/common/ProgramData.h"
 #include "ui/formats/FormatsBoardU.h"
 #include "ui/formats/FormatsFormU.h"
 #include "ui/formats/PrintCorrectionFormU.h"
-#include "ui/print/SlipPrint.h"
 #include "ui/formats/UplLineU.h"
-#include "ui/common/ConfirmFormU.h"
-#include "ui/common/ProgramData.h"
+#include "ui/print/SlipPrint.h"
 
 #include "controls/NumEdit.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFontDatabase>
+#include <QFontDialog>
 #include <QLabel>
 #include <QPainter>
 #include <QPrinterInfo>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextStream>
+#include <QThread>
+#include <QTimer>
 
 #include <memory>
 
@@ -50,12 +61,15 @@ public:
     QList<TFormatAnswer> FormatAnswers; // taken in order; none left: cancel
     QStringList AskedWithNames;         // the name each new-format dialog opened with
     std::optional<QFont> FontAnswer;
+    bool RealFontDialog = false; // the window's own font dialog, driven by the test
 
 protected:
     void ShowMessage(const QString &text) override { Messages.append(text); }
     void ShowError(const QString &text) override { Messages.append(text); }
     bool ChooseFont(QFont &font) override
     {
+        if (RealFontDialog)
+            return TFormatsForm::ChooseFont(font);
         if (!FontAnswer)
             return false;
         font = *FontAnswer;
@@ -73,6 +87,53 @@ protected:
         return true;
     }
 };
+
+// The positions of a new format of this width, moved once to the right as
+// "Snimi promjene" then stores them in RunCopy.
+TFieldFormats NewFormatMoved(double width)
+{
+    TFieldFormats f;
+    f.Width = width;
+    f.Height = 100;
+    ScalePositions(f, width / BuiltInWidth);
+    MoveAll(f, MoveStep(false), 0);
+    return f;
+}
+
+// A second copy of the program in its own process, on the folder named by
+// KORDAVINA_HOME: "--copy NAME [wait]" adds format NAME (180 mm wide) in the
+// format editor, moves its positions to the right and saves them with
+// "Snimi promjene", says "saved" and either ends without the program's
+// end-of-run writing or, with "wait", waits to be killed.
+int RunCopy(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    TProgramData data;
+    QStringList errors;
+    LoadProgramData(data, &errors);
+    TTestFormatsForm form(data);
+    form.FormatAnswers = {{QString::fromUtf8(argv[2]), 180, 100}};
+    form.btnAdd->trigger();
+    form.btnRight->trigger();
+    form.btnSave->trigger();
+    const bool wait = argc > 3 && QByteArray(argv[3]) == "wait";
+    QTextStream out(stdout);
+    out << (form.Messages.isEmpty() && errors.isEmpty() ? "saved" : "failed: ")
+        << form.Messages.join(' ') << errors.join(' ') << Qt::endl;
+    if (wait)
+        for (;;)
+            QThread::sleep(1);
+    return 0;
+}
+
+// The positions as Formats.ini holds them (tenths of a millimetre).
+QStringList AsStored(const TFieldFormats &format)
+{
+    QStringList lines{QString::number(format.Width), QString::number(format.Height)};
+    for (const TFieldFormat &p : format.Positions)
+        lines << PositionToText(p);
+    return lines;
+}
 
 TFieldFormats Shifted(float dx)
 {
@@ -125,6 +186,21 @@ class TestFormatsForm : public QObject
     }
     static QPoint Grip(const TUplLine *line) { return line->geometry().topLeft() + QPoint(5, 1); }
 
+    // Another copy of the program (a process) with its own program folder.
+    QProcess *StartCopy(const QString &home, const QString &name, bool wait)
+    {
+        auto *copy = new QProcess(this);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("KORDAVINA_HOME", home);
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        copy->setProcessEnvironment(env);
+        QStringList args{"--copy", name};
+        if (wait)
+            args << "wait";
+        copy->start(QCoreApplication::applicationFilePath(), args);
+        return copy;
+    }
+
 private Q_SLOTS:
     void init()
     {
@@ -142,6 +218,120 @@ private Q_SLOTS:
         SetSettingsFile(QString());
         QCOMPARE(TConfirmForm::QueuedAnswers(), 0); // every question was asked
         TConfirmForm::ClearQueuedAnswers();
+    }
+
+    void twoCopiesOfTheProgramKeepBothNewFormats()
+    {
+        const QString home = m_dir->filePath("home");
+        QVERIFY(QDir().mkpath(home));
+        // This copy was started first and shows its editor before the other
+        // copy adds its format.
+        m_data = std::make_unique<TProgramData>();
+        QVERIFY(m_data->Formats.Open(QDir(home).filePath("Formats.ini")));
+        m_form = std::make_unique<TTestFormatsForm>(m_data->Formats, m_data->Settings);
+        QProcess *copy = StartCopy(home, QStringLiteral("Druga kopija"), false);
+        QVERIFY(copy->waitForFinished(60000));
+        QCOMPARE(copy->readAllStandardOutput().trimmed(), QByteArray("saved"));
+        QCOMPARE(copy->exitStatus(), QProcess::NormalExit);
+
+        m_form->FormatAnswers = {{"Ova kopija", 200, 100}};
+        m_form->btnAdd->trigger();
+        QVERIFY2(m_form->Messages.isEmpty(), qPrintable(m_form->Messages.join('\n')));
+        TFormatStore disk;
+        QVERIFY(disk.Open(QDir(home).filePath("Formats.ini")));
+        QCOMPARE(disk.FormatNames(), QStringList({"Druga kopija", "Ova kopija"}));
+        QCOMPARE(AsStored(disk.ReadFormat("Druga kopija")), AsStored(NewFormatMoved(180)));
+        // The other copy made the first format and so the default; this one
+        // did not change that.
+        QCOMPARE(disk.DefaultName(), QStringLiteral("Druga kopija"));
+
+        // Shown again, the editor lists what the file holds now.
+        copy = StartCopy(home, QStringLiteral("Treća"), false);
+        QVERIFY(copy->waitForFinished(60000));
+        QCOMPARE(copy->readAllStandardOutput().trimmed(), QByteArray("saved"));
+        QTimer::singleShot(0, m_form.get(), &QDialog::reject);
+        m_form->Execute();
+        QStringList listed;
+        for (int i = 0; i < m_form->mPositions->count(); ++i)
+            listed << m_form->mPositions->itemText(i);
+        QCOMPARE(listed, QStringList({"Druga kopija", "Ova kopija", "Treća"}));
+        QCOMPARE(m_form->SelectedName(), QStringLiteral("Ova kopija"));
+    }
+
+    void savedFormatSurvivesAKill()
+    {
+        const QString home = m_dir->filePath("home");
+        QVERIFY(QDir().mkpath(home));
+        QProcess *copy = StartCopy(home, QStringLiteral("Snimljen"), true);
+        QVERIFY(copy->waitForStarted(30000));
+        QVERIFY(copy->waitForReadyRead(60000));
+        QCOMPARE(copy->readAllStandardOutput().trimmed(), QByteArray("saved"));
+        copy->kill(); // SIGKILL: no end-of-run writing
+        QVERIFY(copy->waitForFinished(30000));
+        QCOMPARE(copy->exitStatus(), QProcess::CrashExit);
+        TFormatStore disk;
+        QVERIFY(disk.Open(QDir(home).filePath("Formats.ini")));
+        QCOMPARE(disk.FormatNames(), QStringList{"Snimljen"});
+        // The positions as "Snimi promjene" stored them, not only as added.
+        QCOMPARE(AsStored(disk.ReadFormat("Snimljen")), AsStored(NewFormatMoved(180)));
+        QCOMPARE(disk.DefaultName(), QStringLiteral("Snimljen"));
+    }
+
+    // The font dialog opened and accepted without a change stores what was
+    // stored, also for a family that is not installed; a family chosen in it
+    // is stored by its name.
+    void fontDialogAcceptedUnchangedKeepsTheFont()
+    {
+        TFieldFormats f;
+        for (TFieldFormat &p : f.Positions) {
+            p.FontName = QStringLiteral("Arial");
+            p.FontSize = 11;
+            p.FontStyle = TFontStyle::Bold;
+        }
+        Open({{"Standard", f}});
+        m_form->RealFontDialog = true;
+        Board()->SelectLine(piIznos);
+        QString openedOn;
+        int openedSize = 0;
+        bool openedBold = false;
+        const auto accept = [&](const QString &choose) {
+            QTimer::singleShot(0, this, [&, choose] {
+                auto *dialog = qobject_cast<QFontDialog *>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                QCOMPARE(dialog->windowTitle(), QStringLiteral("Vrsta slova"));
+                openedOn = dialog->currentFont().family();
+                openedSize = dialog->currentFont().pointSize();
+                openedBold = dialog->currentFont().bold();
+                if (!choose.isEmpty())
+                    dialog->setCurrentFont(QFont(choose, 11));
+                dialog->accept();
+            });
+        };
+        accept({});
+        m_form->btnFont->trigger();
+        const TFieldFormat &p = m_form->Document().Position(piIznos);
+        QCOMPARE(p.FontName, QStringLiteral("Arial"));
+        QCOMPARE(p.FontSize, 11);
+        QCOMPARE(p.FontStyle, TFontStyles(TFontStyle::Bold));
+        QCOMPARE(openedSize, 11);
+        QVERIFY(openedBold);
+        if (!QFontDatabase::hasFamily("Arial") && QFontDatabase::hasFamily("Liberation Sans"))
+            QCOMPARE(openedOn, QStringLiteral("Liberation Sans"));
+        else
+            QCOMPARE(openedOn, InstalledFamily("Arial"));
+        QVERIFY(m_form->Saved()); // nothing changed, nothing to save
+
+        // Another family chosen is stored under its own name.
+        const QStringList families = QFontDatabase::families();
+        const auto other = std::find_if(families.begin(), families.end(), [&](const QString &n) {
+            return n != openedOn && !QFontDatabase::isPrivateFamily(n);
+        });
+        if (other == families.end())
+            QSKIP("only one font family installed");
+        accept(*other);
+        m_form->btnFont->trigger();
+        QCOMPARE(m_form->Document().Position(piIznos).FontName, *other);
+        QCOMPARE(m_form->Document().Position(piIznos).FontSize, 11);
     }
 
     void firstStartWithoutFormats()
@@ -211,6 +401,40 @@ private Q_SLOTS:
         m_form->FormatAnswers = {{"Mali", 176, 100}};
         m_form->btnAdd->trigger();
         QCOMPARE(scroll->size(), Board()->size());
+    }
+
+    void largeFormatOpensInsideTheScreen()
+    {
+        // Left last time on a screen that is gone now.
+        {
+            auto settings = OpenSettings();
+            settings->setValue("Forms/FormatsForm/Left", 4000);
+            settings->setValue("Forms/FormatsForm/Top", 3000);
+        }
+        TFieldFormats big;
+        big.Width = 352;
+        big.Height = 200;
+        ScalePositions(big, 2);
+        m_data = std::make_unique<TProgramData>();
+        QVERIFY(m_data->Formats.Open(m_dir->filePath("Formats.ini")));
+        m_data->Formats.WriteFormat("Velik", big);
+        m_data->Formats.SetDefaultName("Velik");
+        m_form = std::make_unique<TTestFormatsForm>(m_data->Formats, m_data->Settings);
+        QRect shown;
+        QTimer::singleShot(0, m_form.get(), [&] {
+            shown = QRect(m_form->pos(), m_form->size());
+            m_form->reject();
+        });
+        m_form->Execute();
+        const QRect screen = m_form->screen()->availableGeometry();
+        QVERIFY2(screen.contains(shown), qPrintable(QStringLiteral("%1,%2 %3x%4 on %5x%6")
+                                                        .arg(shown.x())
+                                                        .arg(shown.y())
+                                                        .arg(shown.width())
+                                                        .arg(shown.height())
+                                                        .arg(screen.width())
+                                                        .arg(screen.height())));
+        QCOMPARE(m_form->SelectedName(), QStringLiteral("Velik"));
     }
 
     void duplicateNameIsAskedAgain()
@@ -651,5 +875,14 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestFormatsForm)
+int main(int argc, char **argv)
+{
+    if (argc > 2 && QByteArray(argv[1]) == "--copy")
+        return RunCopy(argc, argv);
+    QApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    TestFormatsForm test;
+    QTest::setMainSourcePath(__FILE__);
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_formatsform.moc"

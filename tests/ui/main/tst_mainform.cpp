@@ -21,6 +21,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPrinterInfo>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -116,6 +117,7 @@ private Q_SLOTS:
     void clickingASlipShowsItAndMovesOn();
     void copyKeyOutsideTextFieldsRunsTheCommand();
     void markedSlipsPrintOnTheCurrentPrinter();
+    void printerIsOfferedWhenNoneIsTheDefault();
     void saveAsKeepsNameWhenCancelledOrFailed();
     void rejectedDefaultFileGivesOneSlip();
     void hideKeepsTheWindowReachable();
@@ -1107,6 +1109,9 @@ void TestMainForm::markedSlipsPrintOnTheCurrentPrinter()
     w->UplPrintA->trigger();
     m_printer->SetDefaultPrinter();
     QVERIFY2(m_errors.isEmpty(), qPrintable(m_errors.join('\n')));
+    // The status bar says what went where.
+    QCOMPARE(w->statusBar()->currentMessage(),
+             QStringLiteral("Štampano: 2 uplatnice na %1").arg(pdf));
     QFile out(pdf);
     QVERIFY(out.open(QIODevice::ReadOnly));
     const QByteArray bytes = out.readAll();
@@ -1123,6 +1128,26 @@ void TestMainForm::markedSlipsPrintOnTheCurrentPrinter()
     QVERIFY(printed.contains(QStringLiteral("Sender 4")));
     QVERIFY(!printed.contains(QStringLiteral("Sender 1")));
     QVERIFY(!printed.contains(QStringLiteral("Sender 3")));
+}
+
+void TestMainForm::printerIsOfferedWhenNoneIsTheDefault()
+{
+    if (QPrinterInfo::availablePrinterNames().isEmpty() ||
+        !QPrinterInfo::defaultPrinterName().isEmpty())
+        QSKIP("needs an installed queue and no default printer (scripts/start-cups.sh)");
+    TUplFile file = MakeFile(Path(QStringLiteral("np.upl")), 3, {0});
+    QVERIFY(WriteUplFile(file));
+    auto w = MakeForm(file.FileName);
+    m_printer->SetDefaultPrinter();
+    int asked = 0;
+    w->PrinterChooser = [&asked] {
+        ++asked;
+        return false; // the user cancels: nothing printed, nothing reported
+    };
+    w->FilePrintA->trigger();
+    QCOMPARE(asked, 1);
+    QVERIFY2(m_errors.isEmpty(), qPrintable(m_errors.join('\n')));
+    QVERIFY(w->statusBar()->currentMessage().isEmpty());
 }
 
 void TestMainForm::clickingASlipShowsItAndMovesOn()
@@ -1195,17 +1220,22 @@ void TestMainForm::placementIsKeptAndWidthHasAFloor()
 {
     {
         auto w = MakeForm();
-        w->resize(700, w->height());
+        const int fitted = w->height();
+        const int listHeight = w->UplList->height();
+        QCOMPARE(w->minimumHeight(), fitted);
+        // Taller than the contents need: the slip list takes the height.
+        w->resize(700, fitted + 50);
         w->move(40, 30);
         QCOMPARE(w->minimumWidth(), MinClientWidth);
-        // The height follows the contents, not the user.
-        QCOMPARE(w->minimumHeight(), w->maximumHeight());
+        QTRY_COMPARE(w->UplList->height(), listHeight + 50);
+        QCOMPARE(w->minimumHeight(), fitted); // no lower than the contents
     }
     const auto settings = OpenSettings();
     QCOMPARE(settings->value(QStringLiteral("Forms/MainForm/Width")).toInt(), 700);
     QVERIFY(settings->contains(QStringLiteral("Forms/MainForm/Left")));
     auto again = MakeForm();
     QCOMPARE(again->width(), 700);
+    QCOMPARE(again->height(), settings->value(QStringLiteral("Forms/MainForm/Height")).toInt());
 }
 
 QTEST_MAIN(TestMainForm)

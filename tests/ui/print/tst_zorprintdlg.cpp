@@ -57,7 +57,7 @@ private Q_SLOTS:
 void tst_ZorPrintDlg::controlsCaptionsAndDefaults()
 {
     TZorPrintDlg dlg;
-    QCOMPARE(dlg.windowTitle(), QStringLiteral("Print"));
+    QCOMPARE(dlg.windowTitle(), QStringLiteral("Štampanje"));
     auto text = [&](const char *name) -> QString {
         QObject *o = dlg.findChild<QObject *>(QLatin1String(name));
         if (!o)
@@ -70,16 +70,16 @@ void tst_ZorPrintDlg::controlsCaptionsAndDefaults()
             return l->text();
         return QString();
     };
-    QCOMPARE(text("GroupBox1"), QStringLiteral("Print"));
-    QCOMPARE(text("btnAll"), QStringLiteral("All"));
-    QCOMPARE(text("btnPage"), QStringLiteral("Page"));
-    QCOMPARE(text("btnPages"), QStringLiteral("Pages"));
-    QCOMPARE(text("GroupBox2"), QStringLiteral("Options"));
-    QCOMPARE(text("lblCopies"), QStringLiteral("Copies"));
-    QCOMPARE(text("chkColate"), QStringLiteral("Colate"));
-    QCOMPARE(text("chkReverse"), QStringLiteral("Reverse"));
-    QCOMPARE(text("btnOK"), QStringLiteral("OK"));
-    QCOMPARE(text("btnCancel"), QStringLiteral("Cancel"));
+    QCOMPARE(text("GroupBox1"), QStringLiteral("Štampaj"));
+    QCOMPARE(text("btnAll"), QStringLiteral("&Sve"));
+    QCOMPARE(text("btnPage"), QStringLiteral("&Trenutnu stranicu"));
+    QCOMPARE(text("btnPages"), QStringLiteral("Str&anice:"));
+    QCOMPARE(text("GroupBox2"), QStringLiteral("Opcije"));
+    QCOMPARE(text("lblCopies"), QStringLiteral("&Broj kopija:"));
+    QCOMPARE(text("chkColate"), QStringLiteral("Slo&ži po kopijama"));
+    QCOMPARE(text("chkReverse"), QStringLiteral("&Obrnutim redom"));
+    QCOMPARE(text("btnOK"), QStringLiteral("Štam&paj"));
+    QCOMPARE(text("btnCancel"), QStringLiteral("Odustani"));
     QCOMPARE(dlg.findChild<QLineEdit *>(QStringLiteral("Pages")), dlg.Pages);
     QCOMPARE(dlg.findChild<QSpinBox *>(QStringLiteral("Copies")), dlg.Copies);
 

@@ -270,7 +270,7 @@ void tst_ZorPrinter::printerErrorsAreThrown()
         printer.EndDoc(false);
         QFAIL("an unwritable PDF was reported as printed");
     } catch (const EKordavinaError &e) {
-        QCOMPARE(e.Message(), QStringLiteral("Unable to write to %1").arg(bad));
+        QCOMPARE(e.Message(), QStringLiteral("Datoteka %1 nije snimljena.").arg(bad));
     }
     QCOMPARE(printer.Job().PageCount(), 0); // released even so
     QVERIFY(printer.Canvas() == nullptr);
@@ -282,8 +282,7 @@ void tst_ZorPrinter::printerErrorsAreThrown()
         printer.EndDoc(false);
         QFAIL("a missing printer was reported as printed");
     } catch (const EKordavinaError &e) {
-        QCOMPARE(e.Message(),
-                 QStringLiteral("The printer \"Nema takvog štampača\" is not installed."));
+        QCOMPARE(e.Message(), QStringLiteral("Štampač \"Nema takvog štampača\" nije instaliran."));
     }
 
     if (!QPrinterInfo::availablePrinterNames().isEmpty()) {
@@ -293,7 +292,7 @@ void tst_ZorPrinter::printerErrorsAreThrown()
             printer.EndDoc(false);
             QFAIL("printing without a printer was reported as done");
         } catch (const EKordavinaError &e) {
-            QCOMPARE(e.Message(), QStringLiteral("No printer is selected."));
+            QCOMPARE(e.Message(), QStringLiteral("Nije izabran nijedan štampač."));
         }
         return;
     }
@@ -362,7 +361,9 @@ void tst_ZorPrinter::previewPrintReportsErrorsInABox()
     });
     printer.Preview();
     poll.stop();
-    QVERIFY2(shown.startsWith(QStringLiteral("Unable to write to ")), qPrintable(shown));
+    QVERIFY2(shown.startsWith(QStringLiteral("Datoteka ")) &&
+                 shown.endsWith(QStringLiteral(" nije snimljena.")),
+             qPrintable(shown));
     QCOMPARE(pagesAfterPrint, 1); // the pages stay on view
 }
 
@@ -427,7 +428,7 @@ void tst_ZorPrinter::spoolerRefusalIsReported()
         QFAIL("a job the spooler refuses was reported as printed");
     } catch (const EKordavinaError &e) {
         QCOMPARE(e.Message(),
-                 QStringLiteral("The printer \"%1\" refused the print job.").arg(queue));
+                 QStringLiteral("Štampač \"%1\" je odbio posao štampanja.").arg(queue));
     }
     QVERIFY(SpoolerAcceptsJobs(QStringLiteral("no such queue"))); // unknown: the driver decides
 }
