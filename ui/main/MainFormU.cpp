@@ -91,6 +91,7 @@ TMainForm::TMainForm(TProgramData &data, QWidget *parent) : QMainWindow(parent),
     InitCatalogueWindows();
     InitFormatEditor();
     InitChecks();
+    InitCsv();
     UpdateActions();
 }
 

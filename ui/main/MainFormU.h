@@ -289,20 +289,23 @@ public:
     void mnuHelpHelpClick();
     void mnuHelpAboutClick();
 
-    // --- account checks and CSV (MainFormChecks.cpp) ---
-    QAction *FileImportCsvA = nullptr;
-    QAction *FileExportCsvA = nullptr;
+    // --- account checks (MainFormChecks.cpp) ---
     // The marks beside the accounts and the taxpayer number.
     class TCheckMark *markRacunPosiljaoca = nullptr;
     class TCheckMark *markRacunPrimaoca = nullptr;
     class TCheckMark *markBrojObveznika = nullptr;
-    // When set, asked instead of the CSV file dialogs: a path, or nothing.
-    std::function<std::optional<QString>(bool save, const QString &suggested)> CsvFileChooser;
     void InitChecks();
     // The settings switch turns the marks and the print question on or off.
     void ApplyCheckSetting();
     // Asks once when some of slips fail their checks; true: print them all.
     bool ConfirmPrintChecks(const QList<TUpl> &slips);
+
+    // --- slips to and from spreadsheet files (MainFormCsv.cpp) ---
+    QAction *FileImportCsvA = nullptr;
+    QAction *FileExportCsvA = nullptr;
+    // When set, asked instead of the CSV file dialogs: a path, or nothing.
+    std::function<std::optional<QString>(bool save, const QString &suggested)> CsvFileChooser;
+    void InitCsv();
     void FileImportCsvAExecute();
     void FileExportCsvAExecute();
     // Appends the rows of a CSV file to the current file (a new one when none
@@ -339,20 +342,31 @@ private:
     bool CloseQuery();
     void Run(const std::function<void()> &command);
 
-    // MainFormEditor.cpp
+    // The editor's controls, made by row group, placed and styled
+    // (MainFormEditorLayout.cpp).
     void CreateEditor();
-    void SetListModel(QAbstractItemModel *model);
+    class TRowMaker;
+    void CreateEditorSheet();
+    void CreateSlipColumn();
+    void CreatePartyRows(const TRowMaker &make);
+    void CreateAmountRow(const TRowMaker &make);
+    void CreateRevenueRows(const TRowMaker &make);
+    void CreateDateRows(const TRowMaker &make);
+    void FinishEditorRows();
     void LayoutWidths();
     void ArrangeRows(const std::array<bool, EditorRowCount> &rowVisible);
     void ApplyFieldLooks(const TFieldLooks &looks);
+    void ConnectField(TEditorField field);
+    int FieldOf(QWidget *control) const;
+    void NoteDropped(int dropped);
+
+    // The editor's contents and keys (MainFormEditor.cpp).
+    void SetListModel(QAbstractItemModel *model);
     void SetFieldText(QWidget *control, const QString &text);
     void StoreField(TEditorField field);
     void ShowCodeNames();
     bool EditorKey(QWidget *control, QKeyEvent *key);
-    void ConnectField(TEditorField field);
-    int FieldOf(QWidget *control) const;
     bool IsWindowCommandKey(const QKeyEvent &key) const;
-    void NoteDropped(int dropped);
 
     // MainFormFiles.cpp
     bool AskSaveChanges(TOpenFile &file);
