@@ -1,5 +1,7 @@
 #include "ui/main/DialogsU.h"
 
+#include "ui/common/DialogSeams.h"
+
 #include "controls/SlipTileDelegate.h"
 #include "ui/help/HelpContexts.h"
 #include "ui/main/UplPreview.h"
@@ -46,14 +48,6 @@ TOpenUplDialog::TOpenUplDialog(QWidget *owner, AcceptMode mode) : QFileDialog(ow
     setNameFilter(QStringLiteral("Kordavina (*.upl)"));
     setDefaultSuffix(QStringLiteral("upl"));
     setSizeGripEnabled(true);
-
-    m_message = [this](TMessageKind kind, const QString &text) {
-        const QString title = QGuiApplication::applicationDisplayName();
-        if (kind == TMessageKind::Information)
-            QMessageBox::information(this, title, text);
-        else
-            QMessageBox::critical(this, title, text);
-    };
 
     CreatePanel();
     // Room for the file list's columns beside the panel.
@@ -181,8 +175,9 @@ void TOpenUplDialog::DoSelectionChange(const QString &path)
 
 void TOpenUplDialog::ShowMessage(TMessageKind kind, const QString &text)
 {
-    if (m_message)
-        m_message(kind, text);
+    ShowMessageBox(
+        this, kind == TMessageKind::Information ? QMessageBox::Information : QMessageBox::Critical,
+        QGuiApplication::applicationDisplayName(), text);
 }
 
 TSaveUplDialog::TSaveUplDialog(QWidget *owner) : TOpenUplDialog(owner, AcceptSave) {}

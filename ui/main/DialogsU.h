@@ -27,10 +27,8 @@ public:
     void SetFileName(const QString &fileName) { m_fileName = fileName; }
 
     // How the preview tells the user that a file was refused or could not be
-    // read. Replaceable so that tests are not stopped by a message box.
+    // read (answered in tests through MessageBoxSeam).
     enum class TMessageKind { Information, Error };
-    using TMessageHandler = std::function<void(TMessageKind, const QString &)>;
-    void SetMessageHandler(TMessageHandler handler) { m_message = std::move(handler); }
 
     // The selection-change handler: empties the panel, then fills it from
     // path when that is a slip file the reader accepts.
@@ -57,7 +55,6 @@ private:
 
     QString m_fileName;
     QSpacerItem *m_panelRoom = nullptr; // the layout column the panel covers
-    TMessageHandler m_message;
 };
 
 // The slip-file save dialog: the open dialog's preview, asking before an

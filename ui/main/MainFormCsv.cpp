@@ -1,6 +1,8 @@
 // Slips to and from spreadsheet files (CSV).
 #include "ui/main/MainFormU.h"
 
+#include "ui/common/DialogSeams.h"
+
 #include "core/SlipCsv.h"
 #include "core/SlipUndo.h"
 #include "ui/main/ConfirmFormU.h"
@@ -38,8 +40,8 @@ void TMainForm::InitCsv()
 void TMainForm::FileImportCsvAExecute()
 {
     std::optional<QString> path;
-    if (CsvFileChooser) {
-        path = CsvFileChooser(false, QString());
+    if (const auto answer = FileDialogSeam().Take({QStringLiteral("Uvoz iz CSV"), QString()})) {
+        path = *answer;
     } else {
         const QString chosen =
             QFileDialog::getOpenFileName(this, QStringLiteral("Uvoz iz CSV"), QString(),
@@ -109,8 +111,8 @@ void TMainForm::FileExportCsvAExecute()
         return;
     const QString suggested = ShownName(file->FileName) + QStringLiteral(".csv");
     std::optional<QString> path;
-    if (CsvFileChooser) {
-        path = CsvFileChooser(true, suggested);
+    if (const auto answer = FileDialogSeam().Take({QStringLiteral("Izvoz u CSV"), suggested})) {
+        path = *answer;
     } else {
         const QString chosen =
             QFileDialog::getSaveFileName(this, QStringLiteral("Izvoz u CSV"), suggested,

@@ -4,6 +4,7 @@
 #include "core/Errors.h"
 #include "core/UplFileIO.h"
 #include "print/engine/ZorPrinters.h"
+#include "ui/common/DialogSeams.h"
 #include "ui/main/Placement.h"
 #include "ui/main/ProgramData.h"
 #include "ui/main/ProgramIcon.h"
@@ -121,11 +122,8 @@ void TMainForm::Run(const std::function<void()> &command)
 
 void TMainForm::ShowError(const QString &message)
 {
-    if (ErrorSink) {
-        ErrorSink(message);
-        return;
-    }
-    QMessageBox::critical(isVisible() ? this : nullptr, QStringLiteral("Kordavina"), message);
+    ShowMessageBox(isVisible() ? this : nullptr, QMessageBox::Critical, QStringLiteral("Kordavina"),
+                   message);
 }
 
 QAction *TMainForm::MakeAction(QAction *&action, const char *name, const QString &caption,

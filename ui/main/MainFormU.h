@@ -91,14 +91,11 @@ public:
     std::function<std::optional<TSenderEntry>(const QString &current)> SenderPicker;
 
     // --- Seams --------------------------------------------------------------
+    // Tests answer the dialogs through ui/common/DialogSeams.h.
     enum class TFileChoice { OpenUpl, SaveUpl, SavePdf };
-    // When set, asked instead of the file dialogs: a path, or nothing for cancel.
-    std::function<std::optional<QString>(TFileChoice kind, const QString &suggested)> FileChooser;
-    // Asks FileChooser, or shows the dialog of that kind.
+    // Shows the file dialog of that kind: a path, or nothing for cancel.
     std::optional<QString> ChooseFile(TFileChoice kind, const QString &suggested);
-    // When set, gets every error message instead of the error box.
-    std::function<void(const QString &message)> ErrorSink;
-    // Shows an error in the standard error box (or hands it to ErrorSink).
+    // Shows an error in the standard error box.
     void ShowError(const QString &message);
     // The file named on the command line at creation; tests set it before.
     static void SetCommandLineFile(const QString &path);
@@ -211,11 +208,6 @@ public:
     void UplDefaultDelAExecute();
     void FileProcenatAExecute();
     void InitSlipCommands();
-    // Asks for one line of text; nothing when cancelled. When set (tests),
-    // asked instead of the input box.
-    std::function<std::optional<QString>(const QString &caption, const QString &prompt,
-                                         const QString &text)>
-        InputAsker;
     class TUplProcForm *UplProcForm = nullptr;   // "Višestruki unos"
     class TCopyUplForm *CopyUplForm = nullptr;   // "Kopiranje"
     class TUplSetupForm *UplSetupForm = nullptr; // "Podešavanje uplatnice"
@@ -303,8 +295,6 @@ public:
     // --- slips to and from spreadsheet files (MainFormCsv.cpp) ---
     QAction *FileImportCsvA = nullptr;
     QAction *FileExportCsvA = nullptr;
-    // When set, asked instead of the CSV file dialogs: a path, or nothing.
-    std::function<std::optional<QString>(bool save, const QString &suggested)> CsvFileChooser;
     void InitCsv();
     void FileImportCsvAExecute();
     void FileExportCsvAExecute();

@@ -3,6 +3,8 @@
 #include "ui/main/Translations.h"
 #include "ui/main/UplPreview.h"
 
+#include "DialogTest.h"
+
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -31,6 +33,18 @@ struct TMessage
     TOpenUplDialog::TMessageKind Kind;
     QString Text;
 };
+
+// The message boxes the dialog would have shown.
+QList<TMessage> Messages()
+{
+    QList<TMessage> list;
+    for (const QStringList &asked : MessageBoxSeam().Asked())
+        list.append({asked.value(2) == QLatin1String("information")
+                         ? TOpenUplDialog::TMessageKind::Information
+                         : TOpenUplDialog::TMessageKind::Error,
+                     asked.value(1)});
+    return list;
+}
 
 // Presses the dialog's Open or Save button.
 void PressAccept(QFileDialog &dialog)
@@ -158,10 +172,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, saving);
         std::unique_ptr<TOpenUplDialog> d(saving ? new TSaveUplDialog : new TOpenUplDialog);
-        QList<TMessage> messages;
-        d->SetMessageHandler([&](auto kind, const QString &text) {
-            messages.append({kind, text});
-        });
+        AnswerMessageBoxes();
 
         SelectInView(*d, m_three);
         QCOMPARE(ListTexts(d->List), m_slips);
@@ -185,21 +196,20 @@ private Q_SLOTS:
         SelectInView(*d, m_caps);
         QCOMPARE(d->List->count(), 0);
         QVERIFY(d->Memo->toPlainText().isEmpty());
-        QVERIFY(messages.isEmpty());
+        QVERIFY(Messages().isEmpty());
     }
 
     void refusedFileShowsReaderMessage()
     {
         TOpenUplDialog d;
-        QList<TMessage> messages;
-        d.SetMessageHandler([&](auto kind, const QString &text) { messages.append({kind, text}); });
+        AnswerMessageBoxes();
         SelectInView(d, m_three);
         QCOMPARE(d.List->count(), 3);
 
         SelectInView(d, m_bad);
-        QCOMPARE(messages.size(), 1);
-        QCOMPARE(messages[0].Kind, TOpenUplDialog::TMessageKind::Information);
-        QCOMPARE(messages[0].Text, QStringLiteral("Neispravna datoteka!"));
+        QCOMPARE(Messages().size(), 1);
+        QCOMPARE(Messages()[0].Kind, TOpenUplDialog::TMessageKind::Information);
+        QCOMPARE(Messages()[0].Text, QStringLiteral("Neispravna datoteka!"));
         QCOMPARE(d.List->count(), 0);
         QVERIFY(d.Memo->toPlainText().isEmpty());
 
@@ -207,7 +217,7 @@ private Q_SLOTS:
         SelectInView(d, m_three);
         d.DoSelectionChange(Path(QStringLiteral("Nema.upl")));
         QCOMPARE(d.List->count(), 0);
-        QCOMPARE(messages.size(), 1);
+        QCOMPARE(Messages().size(), 1);
     }
 
     void unreadableFileShowsSystemError()
@@ -216,14 +226,13 @@ private Q_SLOTS:
         if (!MakeUnreadable(path))
             QSKIP("no way to make a file unreadable here");
         TOpenUplDialog d;
-        QList<TMessage> messages;
-        d.SetMessageHandler([&](auto kind, const QString &text) { messages.append({kind, text}); });
+        AnswerMessageBoxes();
         SelectInView(d, m_three);
         SelectInView(d, path);
-        QCOMPARE(messages.size(), 1);
-        QCOMPARE(messages[0].Kind, TOpenUplDialog::TMessageKind::Error);
-        QVERIFY(!messages[0].Text.isEmpty());
-        QVERIFY(messages[0].Text != QStringLiteral("Neispravna datoteka!"));
+        QCOMPARE(Messages().size(), 1);
+        QCOMPARE(Messages()[0].Kind, TOpenUplDialog::TMessageKind::Error);
+        QVERIFY(!Messages()[0].Text.isEmpty());
+        QVERIFY(Messages()[0].Text != QStringLiteral("Neispravna datoteka!"));
         QCOMPARE(d.List->count(), 0);
         QVERIFY(d.Memo->toPlainText().isEmpty());
     }
@@ -269,11 +278,11 @@ private Q_SLOTS:
     void executeRemembersFileName()
     {
         TOpenUplDialog d;
-        d.SetMessageHandler([](auto, const QString &) {});
+        AnswerMessageBoxes();
         d.setDirectory(m_dir.path());
 
         // Accept a file the first time.
-        QTimer::singleShot(0, &d, [&] {
+        WhenShown(d, [&] {
             d.selectFile(m_three);
             PressAccept(d);
         });
@@ -284,7 +293,7 @@ private Q_SLOTS:
         QStringList atStart;
         QString notesAtStart;
         int tilesAtStart = -1;
-        QTimer::singleShot(0, &d, [&] {
+        WhenShown(d, [&] {
             atStart = d.selectedFiles();
             notesAtStart = d.Memo->toPlainText();
             tilesAtStart = d.List->count();
@@ -302,7 +311,7 @@ private Q_SLOTS:
     {
         TSaveUplDialog d;
         d.setDirectory(m_dir.path());
-        QTimer::singleShot(0, &d, [&] {
+        WhenShown(d, [&] {
             auto *edit = d.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
             QVERIFY(edit);
             edit->setText(QStringLiteral("Novi"));
@@ -317,7 +326,7 @@ private Q_SLOTS:
         TOpenUplDialog d;
         d.setDirectory(m_dir.path());
         bool stillOpen = false;
-        QTimer::singleShot(0, &d, [&] {
+        WhenShown(d, [&] {
             auto *edit = d.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
             QVERIFY(edit);
             edit->setText(QStringLiteral("Nema"));

@@ -10,6 +10,8 @@
 #include "ui/main/MainFormU.h"
 #include "ui/main/ProgramData.h"
 
+#include "DialogTest.h"
+
 #include <QAccessible>
 #include <QApplication>
 #include <QFile>
@@ -31,7 +33,6 @@ private:
     QTemporaryDir m_dir;
     std::unique_ptr<TProgramData> m_data;
     std::unique_ptr<TMainForm> m_form;
-    QStringList m_errors;
 
     static QString AccessibleName(QWidget *w)
     {
@@ -63,8 +64,7 @@ private Q_SLOTS:
         m_data = std::make_unique<TProgramData>();
         LoadProgramData(*m_data);
         m_form = std::make_unique<TMainForm>(*m_data);
-        m_errors.clear();
-        m_form->ErrorSink = [this](const QString &m) { m_errors << m; };
+        ResetDialogSeams();
         m_form->show();
         QApplication::setActiveWindow(m_form.get());
         QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
@@ -138,9 +138,7 @@ private Q_SLOTS:
         short15.Oznacena = false;
         SetSlips({good, bad, short15});
         const QString pdf = m_dir.filePath("slips.pdf");
-        m_form->FileChooser = [&](TMainForm::TFileChoice, const QString &) {
-            return std::optional<QString>(pdf);
-        };
+        FileDialogSeam().AnswerAll(pdf);
 
         TConfirmForm::QueueAnswer(TConfirmResult::No);
         m_form->FilePdfA->trigger();
@@ -155,7 +153,7 @@ private Q_SLOTS:
         m_form->FilePdfA->trigger();
         QCOMPARE(TConfirmForm::QueuedAnswers(), 0);
         QVERIFY(QFile::exists(pdf));
-        QVERIFY(m_errors.isEmpty());
+        QVERIFY(ShownErrors().isEmpty());
 
         // Slips that all pass print without a question.
         QFile::remove(pdf);
@@ -174,10 +172,7 @@ private Q_SLOTS:
         first.Oznacena = true;
         SetSlips({first});
         m_form->CurrentFile()->Snimljena = true;
-        m_form->CsvFileChooser = [](bool, const QString &) {
-            return std::optional<QString>(
-                QStringLiteral(KORDAVINA_TEST_DATA "/csv/utf8-comma.csv"));
-        };
+        FileDialogSeam().AnswerAll(QStringLiteral(KORDAVINA_TEST_DATA "/csv/utf8-comma.csv"));
 
         // "Ne": nothing is added.
         TConfirmForm::QueueAnswer(TConfirmResult::No);
@@ -207,16 +202,17 @@ private Q_SLOTS:
 
         // Export writes what a spreadsheet in Bosnian settings opens.
         const QString out = m_dir.filePath("out.csv");
-        m_form->CsvFileChooser = [&](bool save, const QString &suggested) {
-            return save && suggested.endsWith(".csv") ? std::optional<QString>(out) : std::nullopt;
-        };
+        FileDialogSeam().Clear();
+        FileDialogSeam().QueueAnswer(out);
         m_form->FileExportCsvA->trigger();
+        QCOMPARE(FileDialogSeam().Asked().value(0).value(0), QStringLiteral("Izvoz u CSV"));
+        QVERIFY(FileDialogSeam().Asked().value(0).value(1).endsWith(".csv"));
         QFile f(out);
         QVERIFY(f.open(QIODevice::ReadOnly));
         const TSlipCsvImport back = ImportSlipsCsv(f.readAll(), NewSlip());
         QCOMPARE(back.Encoding, TCsvEncoding::Utf8Bom);
         QCOMPARE(back.Slips, file->Uplatnice);
-        QVERIFY(m_errors.isEmpty());
+        QVERIFY(ShownErrors().isEmpty());
 
         // The import is one undo step, and undo gives the marks back.
         QUndoStack &undo = m_form->CurrentOpenFile()->Undo;
