@@ -112,9 +112,8 @@ int RunCommand(const Cli::Command &cmd, int argc, char **argv)
         break;
     case Cli::Needs::Painter: {
         // Fonts, painting, PDFs and printers need no screen, and the pages come
-        // out the same without one: a display is not even connected to (that
-        // alone took most of a one-slip job's time), nor can an unreachable
-        // one make the program abort.
+        // out the same without one: a display is not even connected to (it is
+        // slow to reach), nor can an unreachable one make the program abort.
         const bool chosen = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
         if (!chosen)
             qputenv("QT_QPA_PLATFORM", "offscreen");
