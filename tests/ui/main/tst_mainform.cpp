@@ -426,7 +426,7 @@ void TestMainForm::closeQuestionSavesUnnamedFile()
     TConfirmForm::QueueAnswer(TConfirmResult::No);
     QVERIFY(w->close());
     QCOMPARE(FileDialogSeam().Asked(),
-             QList<QStringList>{{QStringLiteral("Snimanje"), QStringLiteral("Datoteka1.upl")}});
+             (QList<QStringList>{{QStringLiteral("Snimanje"), QStringLiteral("Datoteka1.upl")}}));
     const TUplReadResult back = ReadUplFile(Path(QStringLiteral("prva.upl")));
     QCOMPARE(back.Status, TUplReadResult::Ok);
     QCOMPARE(back.File->Uplatnice.at(0).Svrha, QStringLiteral("prva"));
@@ -779,7 +779,7 @@ void TestMainForm::printsToPdfAndCancels()
              3);
     QVERIFY(w->CurrentFile()->Snimljena); // printing changes nothing
     QCOMPARE(FileDialogSeam().Asked(),
-             QList<QStringList>{{QStringLiteral("Štampaj u PDF"), QStringLiteral("pr.pdf")}});
+             (QList<QStringList>{{QStringLiteral("Štampaj u PDF"), QStringLiteral("pr.pdf")}}));
 
     // A big job shows its progress; "Odustani" leaves an earlier file of
     // that name as it was.

@@ -110,7 +110,7 @@ private Q_SLOTS:
         InputDialogSeam().QueueAnswer(std::nullopt);
         form.UplAddA->trigger();
         QCOMPARE(InputDialogSeam().Asked(),
-                 QList<QStringList>{{"Nova uplatnica", "Unesite opis uplatnice", ""}});
+                 (QList<QStringList>{{"Nova uplatnica", "Unesite opis uplatnice", ""}}));
         QCOMPARE(file.Count(), 2); // cancelled: nothing added
         QVERIFY(file.Snimljena);
 
