@@ -29,6 +29,7 @@
 #include <QTreeWidget>
 #include <QUndoGroup>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -209,8 +210,9 @@ private Q_SLOTS:
         QCOMPARE(MarkedIndices(source), QList<qsizetype>{0});
         const TUplFile *target = form.FileByIndex(tabs);
         QVERIFY(target);
-        QCOMPARE(Order(*target).left(2), QStringLiteral("XY"));
-        QCOMPARE(Order(*target).size(), 4);
+        QString letters = Order(*target);
+        std::sort(letters.begin(), letters.end());
+        QCOMPARE(letters, QStringLiteral("BDXY"));
     }
 
     void moveWithinTheFileAndUndoIt()
