@@ -170,10 +170,12 @@ chroot "$root" /usr/bin/env -i HOME=/root TERM=dumb LANG=C.UTF-8 \
   PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
   /bin/bash -c "cd /src/kordavina && $command" >"$log" 2>&1 </dev/null &
 pid=$!
-tail -n +1 --pid="$pid" -F "$log" 2>/dev/null || true
+# Followed in the background: a waiting shell still runs its traps at once.
+tail -n +1 --pid="$pid" -F "$log" 2>/dev/null &
 set +e
 wait "$pid"
 status=$?
+wait
 set -e
 t3=$(date +%s)
 echo
