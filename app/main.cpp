@@ -138,9 +138,8 @@ int RunCommand(const Cli::Command &cmd, int argc, char **argv)
         break;
     case Cli::Needs::Painter: {
         // Fonts, painting, PDFs and printers need no screen, and the pages come
-        // out the same without one: a display is not even connected to (that
-        // alone took most of a one-slip job's time), nor can an unreachable
-        // one make the program abort.
+        // out the same without one: a display is not even connected to (it is
+        // slow to reach), nor can an unreachable one make the program abort.
         bool chosen = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
 #ifdef Q_OS_WIN
         // There the offscreen and minimal platforms know no fonts (every glyph

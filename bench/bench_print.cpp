@@ -12,17 +12,7 @@
 // Each measurement runs in a process of its own, so that peak memory is the
 // job's own. Exit code 0 when 1,000 slips take under 0.18 s.
 //
-// Measured on the 2-core development machine (shared, load average about 2),
-// median of 3, straight / recorded in the same run:
-//   slips      wall s           CPU s            peak MiB        PDF MB
-//   1          0.049 / 0.041    0.049 / 0.040    25.7 / 25.8     0.009 / 0.010
-//   100        0.039 / 0.137    0.045 / 0.136    26.7 / 27.1     0.16 / 0.20
-//   1,000      0.145 / 1.156    0.231 / 1.154    30.2 / 40.7     1.56 / 1.97
-//   10,000     1.147 / 11.561   2.054 / 11.546   54.4 / 163.8    15.7 / 19.7
-// A one-page job varies most between runs (0.020 to 0.049 s): process start,
-// fontconfig and the disk's answer to fsync. `cli` against the program before
-// page sources (commit d8573d3), same run: 1,000 slips 0.138 / 1.231 s,
-// 10,000 1.065 / 12.258 s, peak 39.4 / 169.8 MiB at 10,000.
+// Figures measured with it are in the README (developer notes).
 
 #include "core/NumberChecks.h"
 #include "core/Upl.h"

@@ -1,4 +1,5 @@
 #include "core/SafeFile.h"
+#include "core/SafeFileFaults.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -18,6 +19,7 @@ namespace {
 
 std::atomic<int> g_injectedErrno{0};
 std::atomic<qint64> g_injectedAfter{0};
+std::atomic<int> g_injectedSyncErrno{0};
 
 // The injected failure for a file that would reach size bytes, or 0.
 int InjectedFailure(qint64 size)
@@ -55,13 +57,21 @@ bool SameFile(const struct stat &a, const struct stat &b)
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
+// Flushes an open file to the disk: 0, or the errno of the failure.
+int SyncFd(int fd)
+{
+    if (const int e = g_injectedSyncErrno.load())
+        return e;
+    return ::fsync(fd) == 0 ? 0 : errno;
+}
+
 // Flushes a file that is not open here to the disk.
 int SyncPath(const QByteArray &name)
 {
     const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return errno;
-    const int e = ::fsync(fd) == 0 ? 0 : errno;
+    const int e = SyncFd(fd);
     ::close(fd);
     return e;
 }
@@ -260,9 +270,11 @@ bool TAtomicWriter::Commit()
 #ifdef Q_OS_UNIX
     // commit() syncs too but ignores the answer; a disk that cannot take the
     // data must stop the rename.
-    const int fd = m_file.handle();
-    if (fd >= 0 && ::fsync(fd) != 0 && errno != EINVAL && errno != EROFS)
-        return Fail(SystemErrorText(errno));
+    if (const int fd = m_file.handle(); fd >= 0) {
+        const int e = SyncFd(fd);
+        if (e != 0 && e != EINVAL && e != EROFS)
+            return Fail(SystemErrorText(e));
+    }
 #endif
     errno = 0;
     if (!m_file.commit()) {
@@ -474,4 +486,9 @@ void InjectWriteFailure(int errnum, qint64 afterBytes)
 {
     g_injectedAfter = afterBytes;
     g_injectedErrno = errnum;
+}
+
+void InjectSyncFailure(int errnum)
+{
+    g_injectedSyncErrno = errnum;
 }

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config file
   qt6-base-dev qt6-base-dev-tools libqt6printsupport6 libgl-dev
   qt6-translations-l10n
   fonts-liberation2

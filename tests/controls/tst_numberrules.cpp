@@ -27,6 +27,9 @@ private Q_SLOTS:
         QTest::newRow("exponent") << "1,5E3" << comma << true << 1500.0;
         QTest::newRow("small exponent") << "1E-5" << comma << true << 1e-5;
         QTest::newRow("plus sign") << "+7" << comma << true << 7.0;
+        // As word processors and web pages write it (U+2212).
+        QTest::newRow("typographic minus") << "\u2212150,00" << comma << true << -150.0;
+        QTest::newRow("typographic minus, blanks") << " \u22120,5" << comma << true << -0.5;
         QTest::newRow("dot locale") << "3.25" << dot << true << 3.25;
         QTest::newRow("dot in comma locale") << "3.25" << comma << false << 0.0;
         QTest::newRow("comma in dot locale") << "3,25" << dot << false << 0.0;

@@ -508,6 +508,23 @@ private Q_SLOTS:
         QTRY_VERIFY(e->hasFocus());
     }
 
+    void pastedTypographicMinusIsNegative()
+    {
+        // Amounts copied from a document carry U+2212, not the hyphen.
+        TForm f;
+        QVERIFY(f.Show());
+        TBeepingEdit *e = f.A;
+        e->SetValue(4);
+        QGuiApplication::clipboard()->setText(QStringLiteral("\u2212150,00"));
+        e->setFocus();
+        e->selectAll();
+        QTest::keyClick(e, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(e->Value(), -150.0);
+        QTest::keyClick(e, Qt::Key_Tab);
+        QCOMPARE(e->Beeps, 0);
+        QCOMPARE(e->Value(), -150.0);
+    }
+
     // Two edits with text that cannot be read must not hand the focus to and
     // fro: the one that lost the focus first keeps it.
     void twoBadEditsDoNotLoop()

@@ -8,6 +8,7 @@
 #include "catalogues/CatalogueStore.h"
 #include "core/IniFile.h"
 #include "core/SafeFile.h"
+#include "core/SafeFileFaults.h"
 #include "core/UplFileIO.h"
 #include "print/formats/FormatStore.h"
 
@@ -198,6 +199,29 @@ private Q_SLOTS:
         // The failure ended, the writers write again.
         QString error;
         QVERIFY2(Writers(10).at(0).Write(path, &error), qPrintable(error));
+    }
+
+    void everyWriterWithAFailingSync()
+    {
+#ifndef Q_OS_UNIX
+        QSKIP("the flush is injected on Unix");
+#else
+        // The data written whole, but the disk cannot keep it: the old file stays.
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("target"));
+        const QStringList before = {QStringLiteral("target")};
+        for (const TWriterCase &w : Writers(600)) {
+            QVERIFY(WriteAll(path, Earlier));
+            InjectSyncFailure(EIO);
+            QString error;
+            const bool ok = w.Write(path, &error);
+            InjectSyncFailure(0);
+            CheckRefused(w, path, ok, error, SystemErrorText(EIO), before,
+                         QDir(dir.path()).entryList(QDir::Files | QDir::Hidden));
+            if (QTest::currentTestFailed())
+                return;
+        }
+#endif
     }
 
     void specialFilesAreNeverRead()

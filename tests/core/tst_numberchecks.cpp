@@ -111,6 +111,10 @@ private Q_SLOTS:
         QCOMPARE(CheckBrojObveznika(QStringLiteral("1505985171236")).State, TCheckState::Valid);
         QCOMPARE(CheckBrojObveznika(QStringLiteral("42")).State, TCheckState::Incomplete);
         QCOMPARE(CheckBrojObveznika(QString()).State, TCheckState::Empty);
+        // A blank pasted before the number still chooses the company's check.
+        QCOMPARE(CheckBrojObveznika(QStringLiteral(" 4200000123459")).State, TCheckState::Valid);
+        QCOMPARE(CheckBrojObveznika(QStringLiteral(" 4200000123458")).Reason,
+                 QStringLiteral("Kontrolna cifra identifikacionog broja nije ispravna"));
     }
 
     void controlDigitsAgreeWithTheirChecks()

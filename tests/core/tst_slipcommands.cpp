@@ -2,7 +2,6 @@
 #include "core/SlipUndo.h"
 #include "core/UplFileIO.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -212,8 +211,8 @@ private Q_SLOTS:
 
     void bigFilesStayLinear()
     {
-        // Half of 100,000 slips moved, deleted and put back: one pass each.
-        // Shifting the tail per slip took minutes here.
+        // Half of 100,000 slips moved, deleted and put back, each in one pass
+        // (bench/bench_slipcommands times them).
         TUplFile f;
         f.Uplatnice.reserve(100000);
         for (int i = 0; i < 100000; ++i) {
@@ -223,8 +222,6 @@ private Q_SLOTS:
             f.Uplatnice.append(u);
         }
         const QList<qsizetype> marked = MarkedIndices(f);
-        QElapsedTimer timer;
-        timer.start();
         const qsizetype start = MoveSlips(f, marked, 10);
         QCOMPARE(start, 5);
         QCOMPARE(f.SlipByIndex(5).Opis, QStringLiteral("0"));
@@ -234,7 +231,7 @@ private Q_SLOTS:
         QCOMPARE(f.Count(), 50000);
         RestoreSlipsAt(f, marked, removed);
         QCOMPARE(f.SlipByIndex(99999).Opis, QStringLiteral("99999"));
-        QVERIFY2(timer.elapsed() < 20000, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(f.SlipByIndex(50000).Opis, QStringLiteral("50000"));
     }
 
     void deleteAndRestore()
@@ -291,11 +288,12 @@ private Q_SLOTS:
         QCOMPARE(merged.Stanja[0], kStateDiffers);
         QCOMPARE(merged.Procenat, kProcenatDiffers);
 
-        // Confirmed untouched: each slip keeps its own.
-        const TUplFile before = f;
+        // Confirmed untouched: each slip keeps its own. A copy of each slip,
+        // not of the list, which would share the slips a and b point into.
+        const QList<TUpl> before(f.Uplatnice.cbegin(), f.Uplatnice.cend());
         ApplySlipProperties(a, merged);
         ApplySlipProperties(b, merged);
-        QCOMPARE(f.Uplatnice, before.Uplatnice);
+        QCOMPARE(f.Uplatnice, before);
 
         // Pošiljalac made read-only and 40 typed: both take them, the rest
         // of each stays.
@@ -497,7 +495,8 @@ private Q_SLOTS:
         QCOMPARE(StartingSlip(), NewSlip());
         QFile bad(DefaultSlipPath());
         QVERIFY(bad.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        bad.write("Kordavina 9.9\0garbage");
+        const QByteArray unknown("Kordavina 9.9\0garbage", 21);
+        QCOMPARE(bad.write(unknown), qint64(21));
         bad.close();
         QCOMPARE(StartingSlip(), NewSlip());
 

@@ -1,5 +1,6 @@
 #include "ui/catalogues/CatalogueFormU.h"
 
+#include "ui/common/DialogSeams.h"
 #include "ui/help/HelpContexts.h"
 #include "ui/common/Placement.h"
 
@@ -19,8 +20,6 @@
 #include <cstdlib>
 
 namespace {
-
-TCatalogueMessageHandler g_messageHandler;
 
 // Sends Down and Page Down from the filter field to the list, so that the
 // user can go on choosing from the narrowed rows without the mouse.
@@ -48,17 +47,9 @@ private:
 
 } // namespace
 
-void SetCatalogueMessageHandler(TCatalogueMessageHandler handler)
-{
-    g_messageHandler = std::move(handler);
-}
-
 void ShowCatalogueMessage(QWidget *parent, const QString &title, const QString &text)
 {
-    if (g_messageHandler)
-        g_messageHandler(title, text);
-    else
-        QMessageBox::warning(parent, title, text);
+    ShowMessageBox(parent, QMessageBox::Warning, title, text);
 }
 
 void CentreOnScreen(QWidget *window)

@@ -18,10 +18,8 @@ class QPushButton;
 
 // --- Shared by the catalogue windows and their dialogs ------------------------
 
-// Shows a warning of a catalogue window or dialog. Tests replace the box by a
-// handler that records the text; an empty handler restores the box.
-using TCatalogueMessageHandler = std::function<void(const QString &title, const QString &text)>;
-void SetCatalogueMessageHandler(TCatalogueMessageHandler handler);
+// Shows a warning of a catalogue window or dialog (answered in tests through
+// MessageBoxSeam, ui/common/DialogSeams.h).
 void ShowCatalogueMessage(QWidget *parent, const QString &title, const QString &text);
 
 // Moves a window so that its frame is centred on the screen it is on.

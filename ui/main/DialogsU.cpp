@@ -1,5 +1,7 @@
 #include "ui/main/DialogsU.h"
 
+#include "ui/common/DialogSeams.h"
+
 #include "controls/SlipTileDelegate.h"
 #include "ui/help/HelpContexts.h"
 #include "ui/main/UplPreview.h"

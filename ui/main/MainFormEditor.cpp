@@ -15,17 +15,10 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTimer>
 #include <QToolButton>
 #include <QUndoGroup>
-
-namespace {
-
-const QString NotAvailable = QStringLiteral("Ova komanda još nije dostupna.");
-
-} // namespace
 
 void TMainForm::SetFieldText(QWidget *control, const QString &text)
 {
@@ -529,50 +522,30 @@ bool TMainForm::eventFilter(QObject *watched, QEvent *event)
 
 void TMainForm::spRacunPosiljaocaClick()
 {
-    if (!SenderPicker) {
-        QMessageBox::information(this, QStringLiteral("Kordavina"), NotAvailable);
-        return;
-    }
     if (const auto s = SenderPicker(mRacunPosiljaoca->text()))
         WritePickedSender(*s);
 }
 
 void TMainForm::spRacunPrimaocaClick()
 {
-    if (!CataloguePicker) {
-        QMessageBox::information(this, QStringLiteral("Kordavina"), NotAvailable);
-        return;
-    }
     if (const auto e = CataloguePicker(TCatalogueKind::Racuni, mRacunPrimaoca->text()))
         WritePickedEntry(TCatalogueKind::Racuni, *e);
 }
 
 void TMainForm::spSvrhaClick()
 {
-    if (!CataloguePicker) {
-        QMessageBox::information(this, QStringLiteral("Kordavina"), NotAvailable);
-        return;
-    }
     if (const auto e = CataloguePicker(TCatalogueKind::Svrhe, mSvrha->text()))
         WritePickedEntry(TCatalogueKind::Svrhe, *e);
 }
 
 void TMainForm::spVrstaPrihodaClick()
 {
-    if (!CataloguePicker) {
-        QMessageBox::information(this, QStringLiteral("Kordavina"), NotAvailable);
-        return;
-    }
     if (const auto e = CataloguePicker(TCatalogueKind::Prihodi, mVrstaPrihoda->text()))
         WritePickedEntry(TCatalogueKind::Prihodi, *e);
 }
 
 void TMainForm::spOpstinaClick()
 {
-    if (!CataloguePicker) {
-        QMessageBox::information(this, QStringLiteral("Kordavina"), NotAvailable);
-        return;
-    }
     if (const auto e = CataloguePicker(TCatalogueKind::Opstine, mOpstina->text()))
         WritePickedEntry(TCatalogueKind::Opstine, *e);
 }

@@ -113,7 +113,89 @@ QString Plain(const QString &caption)
 
 } // namespace
 
+// Makes the parts of the editor's rows: a label, its field, a chooser button,
+// the panel that shows a code's name.
+class TMainForm::TRowMaker
+{
+public:
+    TRowMaker(TMainForm *form, QWidget *sheet) : m_form(form), m_sheet(sheet) {}
+
+    QLabel *Label(const char *name, const QString &caption) const
+    {
+        auto *l = new QLabel(caption, m_sheet);
+        l->setObjectName(QString::fromLatin1(name));
+        return l;
+    }
+    void Edit(QLineEdit *&e, TEditorField field, int maxLength) const
+    {
+        e = new QLineEdit(m_sheet);
+        e->setObjectName(ControlName(field));
+        if (maxLength > 0)
+            e->setMaxLength(maxLength);
+        TMainForm *form = m_form;
+        e->setValidator(new TWin1250Validator([form](int n) { form->NoteDropped(n); }, e));
+        e->setFixedHeight(FieldHeight);
+        m_form->FFields[field] = e;
+    }
+    void DateEdit(QLineEdit *&e, TEditorField field) const
+    {
+        e = new QLineEdit(m_sheet);
+        e->setObjectName(ControlName(field));
+        e->setInputMask(QStringLiteral("99.99.99; "));
+        e->setFixedHeight(FieldHeight);
+        m_form->FFields[field] = e;
+    }
+    void Button(QToolButton *&b, const char *name, const QString &hint,
+                void (TMainForm::*handler)()) const
+    {
+        b = new QToolButton(m_sheet);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setText(QStringLiteral("..."));
+        b->setToolTip(hint);
+        b->setAccessibleName(hint);
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setFixedSize(ButtonWidth, FieldHeight - 1);
+        TMainForm *form = m_form;
+        connect(b, &QToolButton::clicked, form,
+                [form, handler] { form->Run([form, handler] { (form->*handler)(); }); });
+    }
+    void NameText(QLabel *&l, const char *name, const QString &accessible) const
+    {
+        l = new QLabel(m_sheet);
+        l->setObjectName(QString::fromLatin1(name));
+        l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        l->setFixedHeight(FieldHeight - 2);
+        l->setAccessibleName(accessible);
+    }
+
+private:
+    TMainForm *m_form = nullptr;
+    QWidget *m_sheet = nullptr;
+};
+
 void TMainForm::CreateEditor()
+{
+    CreateEditorSheet();
+    CreateSlipColumn();
+    const TRowMaker make(this, TabSheet);
+    CreatePartyRows(make);
+    CreateAmountRow(make);
+    CreateRevenueRows(make);
+    CreateDateRows(make);
+    FinishEditorRows();
+
+    mnuSvrhe = new QMenu(this);
+    mnuSvrhe->setObjectName(QStringLiteral("mnuSvrhe"));
+    for (const char *caption : {"&0 - Redovna", "&1 - Prinudna", "&2 - Povrat"})
+        mnuSvrhe->addAction(QString::fromLatin1(caption));
+    connect(mnuSvrhe, &QMenu::triggered, this, &TMainForm::mnuRedovnaClick);
+
+    LayoutWidths();
+    ArrangeRows(RowVisibility(TFieldLooks{}));
+}
+
+// The file tabs and the sheet below them that holds the editor.
+void TMainForm::CreateEditorSheet()
 {
     auto *central = new QWidget(this);
     central->setObjectName(QStringLiteral("TabArea"));
@@ -135,7 +217,11 @@ void TMainForm::CreateEditor()
     layout->addWidget(TabSheet, 1);
     setCentralWidget(central);
     connect(FileTabs, &QTabBar::currentChanged, this, &TMainForm::FileTabsChange);
+}
 
+// The left column: the notes and the list of slips.
+void TMainForm::CreateSlipColumn()
+{
     const auto dropped = [this](int n) { NoteDropped(n); };
     QWidget *s = TabSheet;
 
@@ -179,108 +265,90 @@ void TMainForm::CreateEditor()
     UplList->setGeometry(LeftX, RowStart + 120, LeftWidth, SheetHeight - RowStart - 126);
     cUplatnice->setBuddy(UplList);
     connect(UplList, &QListView::clicked, this, [this] { UplListClick(); });
+}
 
-    const auto label = [s](const char *name, const QString &caption) {
-        auto *l = new QLabel(caption, s);
-        l->setObjectName(QString::fromLatin1(name));
-        return l;
-    };
-    const auto edit = [this, s, dropped](QLineEdit *&e, TEditorField field, int maxLength) {
-        e = new QLineEdit(s);
-        e->setObjectName(ControlName(field));
-        if (maxLength > 0)
-            e->setMaxLength(maxLength);
-        e->setValidator(new TWin1250Validator(dropped, e));
-        e->setFixedHeight(FieldHeight);
-        FFields[field] = e;
-    };
-    const auto dateEdit = [this, s](QLineEdit *&e, TEditorField field) {
-        e = new QLineEdit(s);
-        e->setObjectName(ControlName(field));
-        e->setInputMask(QStringLiteral("99.99.99; "));
-        e->setFixedHeight(FieldHeight);
-        FFields[field] = e;
-    };
-    const auto button = [this, s](QToolButton *&b, const char *name, const QString &hint,
-                                  void (TMainForm::*handler)()) {
-        b = new QToolButton(s);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setText(QStringLiteral("..."));
-        b->setToolTip(hint);
-        b->setAccessibleName(hint);
-        b->setFocusPolicy(Qt::NoFocus);
-        b->setFixedSize(ButtonWidth, FieldHeight - 1);
-        connect(b, &QToolButton::clicked, this,
-                [this, handler] { Run([this, handler] { (this->*handler)(); }); });
-    };
-    const auto nameText = [s](QLabel *&l, const char *name, const QString &accessible) {
-        l = new QLabel(s);
-        l->setObjectName(QString::fromLatin1(name));
-        l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        l->setFixedHeight(FieldHeight - 2);
-        l->setAccessibleName(accessible);
-    };
+// Rows 0-4: the sender, the purpose and the recipient.
+void TMainForm::CreatePartyRows(const TRowMaker &make)
+{
+    FLabels[0] = make.Label("cRacunPosiljaoca", QStringLiteral("&Račun pošiljaoca:"));
+    make.Edit(mRacunPosiljaoca, efRacunPosiljaoca, 16);
+    make.Button(spRacunPosiljaoca, "spRacunPosiljaoca", QStringLiteral("Izbor pošiljaoca"),
+                &TMainForm::spRacunPosiljaocaClick);
+    FLabels[1] = make.Label("cPosiljalac", QStringLiteral("Pošil&jalac"));
+    make.Edit(mPosiljalac, efPosiljalac, 150);
+    make.Button(spPosiljalac, "spPosiljalac", QStringLiteral("Izbor pošiljaoca"),
+                &TMainForm::spRacunPosiljaocaClick);
+    FLabels[2] = make.Label("cSvrha", QStringLiteral("S&vrha doznake:"));
+    make.Edit(mSvrha, efSvrha, 150);
+    make.Button(spSvrha, "spSvrha", QStringLiteral("Izbor svrhe uplate"), &TMainForm::spSvrhaClick);
+    FLabels[3] = make.Label("cRacunPrimaoca", QStringLiteral("Račun pr&imaoca:"));
+    make.Edit(mRacunPrimaoca, efRacunPrimaoca, 16);
+    make.Button(spRacunPrimaoca, "spRacunPrimaoca", QStringLiteral("Izbor računa primaoca"),
+                &TMainForm::spRacunPrimaocaClick);
+    FLabels[4] = make.Label("cPrimalac", QStringLiteral("Primala&c/Primatelj:"));
+    make.Edit(mPrimalac, efPrimalac, 150);
+    make.Button(spPrimalac, "spPrimalac", QStringLiteral("Izbor računa primaoca"),
+                &TMainForm::spRacunPrimaocaClick);
+}
 
-    FLabels[0] = label("cRacunPosiljaoca", QStringLiteral("&Račun pošiljaoca:"));
-    edit(mRacunPosiljaoca, efRacunPosiljaoca, 16);
-    button(spRacunPosiljaoca, "spRacunPosiljaoca", QStringLiteral("Izbor pošiljaoca"),
-           &TMainForm::spRacunPosiljaocaClick);
-    FLabels[1] = label("cPosiljalac", QStringLiteral("Pošil&jalac"));
-    edit(mPosiljalac, efPosiljalac, 150);
-    button(spPosiljalac, "spPosiljalac", QStringLiteral("Izbor pošiljaoca"),
-           &TMainForm::spRacunPosiljaocaClick);
-    FLabels[2] = label("cSvrha", QStringLiteral("S&vrha doznake:"));
-    edit(mSvrha, efSvrha, 150);
-    button(spSvrha, "spSvrha", QStringLiteral("Izbor svrhe uplate"), &TMainForm::spSvrhaClick);
-    FLabels[3] = label("cRacunPrimaoca", QStringLiteral("Račun pr&imaoca:"));
-    edit(mRacunPrimaoca, efRacunPrimaoca, 16);
-    button(spRacunPrimaoca, "spRacunPrimaoca", QStringLiteral("Izbor računa primaoca"),
-           &TMainForm::spRacunPrimaocaClick);
-    FLabels[4] = label("cPrimalac", QStringLiteral("Primala&c/Primatelj:"));
-    edit(mPrimalac, efPrimalac, 150);
-    button(spPrimalac, "spPrimalac", QStringLiteral("Izbor računa primaoca"),
-           &TMainForm::spRacunPrimaocaClick);
-    FLabels[5] = label("cIznos", QStringLiteral("I&znos:"));
-    mIznos = new TNumEdit(s);
+// Row 5: the amount and the urgency.
+void TMainForm::CreateAmountRow(const TRowMaker &make)
+{
+    FLabels[5] = make.Label("cIznos", QStringLiteral("I&znos:"));
+    mIznos = new TNumEdit(TabSheet);
     mIznos->setObjectName(QStringLiteral("mIznos"));
     mIznos->SetDecimals(2);
     mIznos->SetCheckType(ctCheckMin);
     mIznos->SetAlignment(Qt::AlignRight);
     mIznos->setFixedHeight(FieldHeight);
     FFields[efIznos] = mIznos;
-    mHitno = new QCheckBox(QStringLiteral("&HITNO"), s);
+    mHitno = new QCheckBox(QStringLiteral("&HITNO"), TabSheet);
     mHitno->setObjectName(QStringLiteral("mHitno"));
     mHitno->setFixedHeight(FieldHeight - 2);
     FFields[efHitno] = mHitno;
-    FLabels[6] = label("cBrojObveznika", QStringLiteral("Br. por. obvezni&ka:"));
-    edit(mBrojObveznika, efBrojObveznika, 13);
-    FLabels[7] = label("cVrstaUplate", QStringLiteral("Vrs&ta uplate:"));
-    edit(mVrstaUplate, efVrstaUplate, 1);
-    button(spVrstaUplate, "spVrstaUplate", QStringLiteral("Izbor vrste uplate"),
-           &TMainForm::spVrstaUplateClick);
-    nameText(stVrstaUplate, "stVrstaUplate", QStringLiteral("Naziv vrste uplate"));
-    FLabels[8] = label("cVrstaPrihoda", QStringLiteral("Vr&sta prihoda:"));
-    edit(mVrstaPrihoda, efVrstaPrihoda, 6);
-    button(spVrstaPrihoda, "spVrstaPrihoda", QStringLiteral("Izbor vrste prihoda"),
-           &TMainForm::spVrstaPrihodaClick);
-    nameText(stVrstaPrihoda, "stVrstaPrihoda", QStringLiteral("Naziv vrste prihoda"));
-    FLabels[9] = label("cOpstina", QStringLiteral("Općin&a:"));
-    edit(mOpstina, efOpstina, 3);
-    button(spOpstina, "spOpstina", QStringLiteral("Izbor općine"), &TMainForm::spOpstinaClick);
-    nameText(stOpstina, "stOpstina", QStringLiteral("Naziv općine"));
-    FLabels[10] = label("cPoziv", QStringLiteral("Poziv na &broj:"));
-    edit(mPoziv, efPoziv, 10);
-    FLabels[11] = label("cBudzetska", QStringLiteral("Budž. or&ganizacija:"));
-    edit(mBudzetska, efBudzetska, 7);
-    FLabels[12] = label("cPeriod", QStringLiteral("Por&ezni period:"));
-    dateEdit(mPeriodOd, efPeriodOd);
-    dateEdit(mPeriodDo, efPeriodDo);
-    FLabels[13] = label("cDatumUplate", QStringLiteral("Datu&m uplate:"));
-    dateEdit(mDatumUplate, efDatumUplate);
-    FLabels[14] = label("cMjestoUplate", QStringLiteral("Mjesto up&late:"));
-    edit(mMjestoUplate, efMjestoUplate, 0);
+}
 
-    // Each label names its field for the keyboard and for screen readers.
+// Rows 6-11: the public-revenue codes.
+void TMainForm::CreateRevenueRows(const TRowMaker &make)
+{
+    FLabels[6] = make.Label("cBrojObveznika", QStringLiteral("Br. por. obvezni&ka:"));
+    make.Edit(mBrojObveznika, efBrojObveznika, 13);
+    FLabels[7] = make.Label("cVrstaUplate", QStringLiteral("Vrs&ta uplate:"));
+    make.Edit(mVrstaUplate, efVrstaUplate, 1);
+    make.Button(spVrstaUplate, "spVrstaUplate", QStringLiteral("Izbor vrste uplate"),
+                &TMainForm::spVrstaUplateClick);
+    make.NameText(stVrstaUplate, "stVrstaUplate", QStringLiteral("Naziv vrste uplate"));
+    FLabels[8] = make.Label("cVrstaPrihoda", QStringLiteral("Vr&sta prihoda:"));
+    make.Edit(mVrstaPrihoda, efVrstaPrihoda, 6);
+    make.Button(spVrstaPrihoda, "spVrstaPrihoda", QStringLiteral("Izbor vrste prihoda"),
+                &TMainForm::spVrstaPrihodaClick);
+    make.NameText(stVrstaPrihoda, "stVrstaPrihoda", QStringLiteral("Naziv vrste prihoda"));
+    FLabels[9] = make.Label("cOpstina", QStringLiteral("Općin&a:"));
+    make.Edit(mOpstina, efOpstina, 3);
+    make.Button(spOpstina, "spOpstina", QStringLiteral("Izbor općine"), &TMainForm::spOpstinaClick);
+    make.NameText(stOpstina, "stOpstina", QStringLiteral("Naziv općine"));
+    FLabels[10] = make.Label("cPoziv", QStringLiteral("Poziv na &broj:"));
+    make.Edit(mPoziv, efPoziv, 10);
+    FLabels[11] = make.Label("cBudzetska", QStringLiteral("Budž. or&ganizacija:"));
+    make.Edit(mBudzetska, efBudzetska, 7);
+}
+
+// Rows 12-14: the tax period, the date and the place.
+void TMainForm::CreateDateRows(const TRowMaker &make)
+{
+    FLabels[12] = make.Label("cPeriod", QStringLiteral("Por&ezni period:"));
+    make.DateEdit(mPeriodOd, efPeriodOd);
+    make.DateEdit(mPeriodDo, efPeriodDo);
+    FLabels[13] = make.Label("cDatumUplate", QStringLiteral("Datu&m uplate:"));
+    make.DateEdit(mDatumUplate, efDatumUplate);
+    FLabels[14] = make.Label("cMjestoUplate", QStringLiteral("Mjesto up&late:"));
+    make.Edit(mMjestoUplate, efMjestoUplate, 0);
+}
+
+// Each label names its field for the keyboard and for screen readers; the tab
+// order follows the rows.
+void TMainForm::FinishEditorRows()
+{
     for (int f = 0; f < EditorFieldCount; ++f) {
         const auto field = TEditorField(f);
         QLabel *l = FLabels[RowOf(field)];
@@ -299,15 +367,6 @@ void TMainForm::CreateEditor()
     // Tab order: the rows from top to bottom.
     for (int f = 1; f < EditorFieldCount; ++f)
         setTabOrder(FFields[f - 1], FFields[f]);
-
-    mnuSvrhe = new QMenu(this);
-    mnuSvrhe->setObjectName(QStringLiteral("mnuSvrhe"));
-    for (const char *caption : {"&0 - Redovna", "&1 - Prinudna", "&2 - Povrat"})
-        mnuSvrhe->addAction(QString::fromLatin1(caption));
-    connect(mnuSvrhe, &QMenu::triggered, this, &TMainForm::mnuRedovnaClick);
-
-    LayoutWidths();
-    ArrangeRows(RowVisibility(TFieldLooks{}));
 }
 
 void TMainForm::ConnectField(TEditorField field)

@@ -1,5 +1,7 @@
 #include "ui/main/MainFormU.h"
 
+#include "ui/common/DialogSeams.h"
+
 #include "core/AppFolder.h"
 #include "core/UplFileIO.h"
 #include "ui/common/ConfirmFormU.h"
@@ -143,8 +145,10 @@ void TMainForm::FileTabsChange(int)
 
 std::optional<QString> TMainForm::ChooseFile(TFileChoice kind, const QString &suggested)
 {
-    if (FileChooser)
-        return FileChooser(kind, suggested);
+    static const QString captions[] = {QStringLiteral("Otvaranje"), QStringLiteral("Snimanje"),
+                                       QStringLiteral("Štampaj u PDF")};
+    if (const auto answer = FileDialogSeam().Take({captions[int(kind)], suggested}))
+        return *answer;
     switch (kind) {
     case TFileChoice::OpenUpl: {
         TOpenUplDialog dialog(this);

@@ -6,6 +6,8 @@
 #include "ui/common/ConfirmFormU.h"
 #include "ui/main/CopyUplFormU.h"
 #include "ui/main/MainFormU.h"
+
+#include "ui/common/DialogSeams.h"
 #include "ui/main/UplProcFormU.h"
 #include "ui/main/UplSetupFormU.h"
 
@@ -114,8 +116,8 @@ void TMainForm::SlipsChanged(TUplFile &file)
 std::optional<QString> TMainForm::AskText(const QString &caption, const QString &prompt,
                                           const QString &text)
 {
-    if (InputAsker)
-        return InputAsker(caption, prompt, text);
+    if (const auto answer = InputDialogSeam().Take({caption, prompt, text}))
+        return *answer;
     bool ok = false;
     const QString answer =
         QInputDialog::getText(this, caption, prompt, QLineEdit::Normal, text, &ok);

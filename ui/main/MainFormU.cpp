@@ -4,6 +4,7 @@
 #include "core/Errors.h"
 #include "core/UplFileIO.h"
 #include "core/WindowPlacement.h"
+#include "ui/common/DialogSeams.h"
 #include "ui/common/Placement.h"
 #include "ui/common/ProgramData.h"
 #include "ui/print/ZorPrinters.h"
@@ -95,6 +96,7 @@ TMainForm::TMainForm(TProgramData &data, QWidget *parent) : QMainWindow(parent),
     InitCatalogueWindows();
     InitFormatEditor();
     InitChecks();
+    InitCsv();
     UpdateActions();
 }
 
@@ -124,11 +126,8 @@ void TMainForm::Run(const std::function<void()> &command)
 
 void TMainForm::ShowError(const QString &message)
 {
-    if (ErrorSink) {
-        ErrorSink(message);
-        return;
-    }
-    QMessageBox::critical(isVisible() ? this : nullptr, QStringLiteral("Kordavina"), message);
+    ShowMessageBox(isVisible() ? this : nullptr, QMessageBox::Critical, QStringLiteral("Kordavina"),
+                   message);
 }
 
 QAction *TMainForm::MakeAction(QAction *&action, const char *name, const QString &caption,

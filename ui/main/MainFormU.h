@@ -91,14 +91,11 @@ public:
     std::function<std::optional<TSenderEntry>(const QString &current)> SenderPicker;
 
     // --- Seams --------------------------------------------------------------
+    // Tests answer the dialogs through ui/common/DialogSeams.h.
     enum class TFileChoice { OpenUpl, SaveUpl, SavePdf };
-    // When set, asked instead of the file dialogs: a path, or nothing for cancel.
-    std::function<std::optional<QString>(TFileChoice kind, const QString &suggested)> FileChooser;
-    // Asks FileChooser, or shows the dialog of that kind.
+    // Shows the file dialog of that kind: a path, or nothing for cancel.
     std::optional<QString> ChooseFile(TFileChoice kind, const QString &suggested);
-    // When set, gets every error message instead of the error box.
-    std::function<void(const QString &message)> ErrorSink;
-    // Shows an error in the standard error box (or hands it to ErrorSink).
+    // Shows an error in the standard error box.
     void ShowError(const QString &message);
     // When set, asked instead of the printer dialog when a job has no printer
     // of the user's choosing: true when a printer was chosen.
@@ -214,11 +211,6 @@ public:
     void UplDefaultDelAExecute();
     void FileProcenatAExecute();
     void InitSlipCommands();
-    // Asks for one line of text; nothing when cancelled. When set (tests),
-    // asked instead of the input box.
-    std::function<std::optional<QString>(const QString &caption, const QString &prompt,
-                                         const QString &text)>
-        InputAsker;
     class TUplProcForm *UplProcForm = nullptr;   // "Višestruki unos"
     class TCopyUplForm *CopyUplForm = nullptr;   // "Kopiranje"
     class TUplSetupForm *UplSetupForm = nullptr; // "Podešavanje uplatnice"
@@ -296,23 +288,21 @@ public:
     void mnuHelpHelpClick();
     void mnuHelpAboutClick();
 
-    // --- account checks and CSV (MainFormChecks.cpp) ---
-    QAction *FileImportCsvA = nullptr;
-    QAction *FileExportCsvA = nullptr;
+    // --- account checks (MainFormChecks.cpp) ---
     // The marks beside the accounts and the taxpayer number.
     class TCheckMark *markRacunPosiljaoca = nullptr;
     class TCheckMark *markRacunPrimaoca = nullptr;
     class TCheckMark *markBrojObveznika = nullptr;
-    // When set, asked instead of the CSV file dialogs: a path, or nothing.
-    std::function<std::optional<QString>(bool save, const QString &suggested)> CsvFileChooser;
-    // When set, gets the import's notes (ignored columns, check warnings)
-    // instead of the information box.
-    std::function<void(const QString &message)> CsvNoteSink;
     void InitChecks();
     // The settings switch turns the marks and the print question on or off.
     void ApplyCheckSetting();
     // Asks once when some of slips fail their checks; true: print them all.
     bool ConfirmPrintChecks(const QList<TUpl> &slips);
+
+    // --- slips to and from spreadsheet files (MainFormCsv.cpp) ---
+    QAction *FileImportCsvA = nullptr;
+    QAction *FileExportCsvA = nullptr;
+    void InitCsv();
     void FileImportCsvAExecute();
     void FileExportCsvAExecute();
     // Appends the rows of a CSV file to the current file (a new one when none
@@ -360,18 +350,30 @@ private:
     bool CloseQuery();
     void Run(const std::function<void()> &command);
 
-    // MainFormEditor.cpp
+    // The editor's controls, made by row group, placed and styled
+    // (MainFormEditorLayout.cpp).
     void CreateEditor();
-    void SetListModel(QAbstractItemModel *model);
+    class TRowMaker;
+    void CreateEditorSheet();
+    void CreateSlipColumn();
+    void CreatePartyRows(const TRowMaker &make);
+    void CreateAmountRow(const TRowMaker &make);
+    void CreateRevenueRows(const TRowMaker &make);
+    void CreateDateRows(const TRowMaker &make);
+    void FinishEditorRows();
     void LayoutWidths();
     void ArrangeRows(const std::array<bool, EditorRowCount> &rowVisible);
     void ApplyFieldLooks(const TFieldLooks &looks);
+    void ConnectField(TEditorField field);
+    int FieldOf(QWidget *control) const;
+    void NoteDropped(int dropped);
+
+    // The editor's contents and keys (MainFormEditor.cpp).
+    void SetListModel(QAbstractItemModel *model);
     void SetFieldText(QWidget *control, const QString &text);
     void StoreField(TEditorField field);
     void ShowCodeNames();
     bool EditorKey(QWidget *control, QKeyEvent *key);
-    void ConnectField(TEditorField field);
-    int FieldOf(QWidget *control) const;
     bool IsWindowCommandKey(const QKeyEvent &key) const;
     // Field edits on the file's undo stack (MainFormEditor.cpp).
     void EditAsOneStep(TEditorField named, const std::function<void()> &write);
@@ -380,7 +382,6 @@ private:
     int UndoKeyOf(const QKeyEvent &key) const;
     void UndoStep(int direction);
     void FieldContextMenu(QLineEdit *edit, const QPoint &globalPos);
-    void NoteDropped(int dropped);
 
     // MainFormKeys.cpp
     void InitKeyboardAids();

@@ -409,3 +409,14 @@ QString KeepWin1250(const QString &text, int *dropped)
         *dropped = n;
     return n ? kept : text;
 }
+
+QString ListedLines(const QStringList &lines)
+{
+    constexpr int ListedAtMost = 15;
+    QString text;
+    for (qsizetype i = 0; i < lines.size() && i < ListedAtMost; ++i)
+        text += QStringLiteral("\n") + lines[i];
+    if (lines.size() > ListedAtMost)
+        text += QStringLiteral("\n… i još %1").arg(lines.size() - ListedAtMost);
+    return text;
+}

@@ -191,3 +191,9 @@ int FittedWindowHeight(bool tabsVisible, int frameHeight, int menuBar, int toolB
 bool IsWin1250(QChar c);
 // text without the characters Windows-1250 cannot hold; dropped counts them.
 QString KeepWin1250(const QString &text, int *dropped = nullptr);
+
+// --- Messages -----------------------------------------------------------------
+
+// Lines of a message, each on its own line after a line break; longer lists
+// are cut after 15, so that the question still fits on the screen.
+QString ListedLines(const QStringList &lines);

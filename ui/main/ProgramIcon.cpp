@@ -8,7 +8,7 @@
 namespace {
 
 // A slip form: a white sheet with ruled lines and a green band.
-void DrawSlip(QPainter &p, const QRectF &r)
+void DrawFormSheet(QPainter &p, const QRectF &r)
 {
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(QColor(40, 70, 40), r.width() / 32));
@@ -46,7 +46,7 @@ QIcon ProgramIcon()
             QPixmap pixmap(size, size);
             pixmap.fill(Qt::transparent);
             QPainter p(&pixmap);
-            DrawSlip(p, QRectF(1, size * 0.15, size - 2, size * 0.7));
+            DrawFormSheet(p, QRectF(1, size * 0.15, size - 2, size * 0.7));
             p.end();
             drawn.addPixmap(pixmap);
         }
@@ -65,7 +65,7 @@ QPixmap SplashPixmap()
     g.setColorAt(0, QColor(27, 94, 32));
     g.setColorAt(1, QColor(76, 175, 80));
     p.fillRect(pixmap.rect(), g);
-    DrawSlip(p, QRectF(30, 60, 130, 90));
+    DrawFormSheet(p, QRectF(30, 60, 130, 90));
     p.setPen(Qt::white);
     QFont title(QStringLiteral("Liberation Sans"));
     title.setPixelSize(44);

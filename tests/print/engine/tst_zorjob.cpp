@@ -3,7 +3,6 @@
 #include "print/engine/ZorCanvas.h"
 #include "print/engine/ZorJob.h"
 
-#include <QDeadlineTimer>
 #include <QImage>
 #include <QPageLayout>
 #include <QPainter>
@@ -13,6 +12,8 @@
 #include <QtTest>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
 
 namespace {
@@ -116,7 +117,8 @@ private:
 // Prints the job into a new PDF of the test layout at 600 dpi.
 // Worker threads slow on every page; the one that gets the first page holds
 // it until the printing thread has laid out a page itself. A printing thread
-// that only waited for the first page would hold it to the time-out.
+// that only waited for the first page would hold it until the worker gives up
+// (a minute, far beyond any machine's speed: then TimedOut fails the test).
 class TSlowWorkerPages : public TWordPages
 {
 public:
@@ -124,25 +126,42 @@ public:
     void LayoutPage(int index, TTextShaper &shaper, TGlyphPage &page) const override
     {
         if (QThread::currentThread() == m_printing) {
-            ++ByPrintingThread;
+            Signal([this] { ++ByPrintingThread; });
         } else if (index == 0) {
-            WorkerHasFirst = true;
-            QDeadlineTimer deadline(5000);
-            while (ByPrintingThread.load() == 0 && !deadline.hasExpired())
-                QThread::msleep(1);
-            TimedOut = ByPrintingThread.load() == 0;
+            Signal([this] { WorkerHasFirst = true; });
+            TimedOut = !WaitFor([this] { return ByPrintingThread > 0; });
         } else {
             QThread::msleep(20);
         }
         TWordPages::LayoutPage(index, shaper, page);
     }
+    // Waits until the worker holds the first page; false after the limit.
+    bool WaitForWorker() const
+    {
+        return WaitFor([this] { return WorkerHasFirst; });
+    }
 
-    mutable std::atomic<int> ByPrintingThread{0};
-    mutable std::atomic<bool> WorkerHasFirst{false};
+    mutable int ByPrintingThread = 0;    // guarded by m_mutex
+    mutable bool WorkerHasFirst = false; // guarded by m_mutex
     mutable std::atomic<bool> TimedOut{false};
 
 private:
+    template <class F> void Signal(F change) const
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            change();
+        }
+        m_changed.notify_all();
+    }
+    template <class F> bool WaitFor(F condition) const
+    {
+        std::unique_lock lock(m_mutex);
+        return m_changed.wait_for(lock, std::chrono::minutes(1), condition);
+    }
     QThread *m_printing = QThread::currentThread();
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_changed;
 };
 
 bool PrintInto(TZorJob &job, const QString &file)
@@ -575,17 +594,17 @@ void tst_ZorJob::printingThreadLaysOutAheadInsteadOfWaiting()
     auto source = std::make_shared<TSlowWorkerPages>(job, 20);
     job.SetPageSource(source);
     // The first page goes to a worker before the printing thread asks for it.
-    job.Progress = [&source](int page, int) {
-        QDeadlineTimer deadline(5000);
-        while (page == 1 && !source->WorkerHasFirst && !deadline.hasExpired())
-            QThread::msleep(1);
+    bool workerStarted = true;
+    job.Progress = [&source, &workerStarted](int page, int) {
+        if (page == 1)
+            workerStarted = source->WaitForWorker();
         return true;
     };
     const QString file = dir.filePath(QStringLiteral("ahead.pdf"));
     QVERIFY(PrintInto(job, file));
-    QVERIFY(source->WorkerHasFirst);
+    QVERIFY(workerStarted);
     QVERIFY(!source->TimedOut);
-    QVERIFY(source->ByPrintingThread.load() > 0);
+    QVERIFY(source->ByPrintingThread > 0);
     QCOMPARE(source->LaidOut.load(), 20); // each page once, whoever laid it out
     QCOMPARE(PdfPageCount(file), 20);
     if (!HavePdfTools())

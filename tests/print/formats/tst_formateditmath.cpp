@@ -274,6 +274,39 @@ private Q_SLOTS:
         QCOMPARE(CorrectAxis({}, 10, 80, 10, 80), (std::optional<TAxisCorrection>({0, 100})));
     }
 
+    void largePrinterErrorIsCorrected()
+    {
+        // A printer 10 mm off and 5 % too large puts x at 10 + 1.05 x. The shift
+        // is measured in the printer's scale: -10 / 1.05 = -9.52.
+        const auto x = CorrectAxis({}, 10, 160, 20.5, 178);
+        QVERIFY(x);
+        QCOMPARE(x->Shift, -9.5);
+        QCOMPARE(x->Scale, 95.24);
+        const TPrintCorrection c{x->Shift, x->Shift, x->Scale, x->Scale};
+        QVERIFY(ValidCorrection(c));
+        QSettings store(m_dir.filePath("large.ini"), QSettings::IniFormat);
+        WritePrintCorrection(store, QStringLiteral("P"), c);
+        QCOMPARE(ReadPrintCorrection(store, QStringLiteral("P")), c);
+        const auto printer = [](double u) { return 10 + 1.05 * u; };
+        for (double mm : {10.0, 85.0, 160.0})
+            QVERIFY2(std::abs(printer(c.MapX(mm)) - mm) < 0.1, qPrintable(QString::number(mm)));
+    }
+
+    void correctionsOfTwoPrintersInOneRun()
+    {
+        // The program's store: read once per printer and kept; a job on the
+        // second printer must not get the first one's values.
+        SetSettingsFile(m_dir.filePath("two.ini"));
+        const auto restore = qScopeGuard([] { SetSettingsFile(QString()); });
+        QVERIFY(WritePrintCorrection(QStringLiteral("HP"), {1, 0, 100, 100}));
+        QVERIFY(WritePrintCorrection(QStringLiteral("Epson"), {2, 0, 100, 100}));
+        for (int round = 0; round < 2; ++round) {
+            QCOMPARE(ReadPrintCorrection(QStringLiteral("Epson")).ShiftX, 2.0);
+            QCOMPARE(ReadPrintCorrection(QStringLiteral("HP")).ShiftX, 1.0);
+            QCOMPARE(ReadPrintCorrection(QStringLiteral("Canon")), TPrintCorrection{});
+        }
+    }
+
     void impossibleMeasurementsAreRefused()
     {
         QVERIFY(!CorrectAxis({}, 10, 160, 160, 10)); // swapped

@@ -11,6 +11,8 @@
 #include "ui/common/ConfirmFormU.h"
 #include "ui/common/ProgramData.h"
 
+#include "DialogTest.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -33,35 +35,6 @@
 namespace {
 
 const QLocale Bosnian(QLocale::Bosnian, QLocale::BosniaAndHerzegovina);
-
-// Acts on the next modal dialog of type T once it shows; a dialog that
-// never shows fails the test instead of hanging it.
-template <class T> void WhenShown(std::function<void(T *)> act)
-{
-    auto *timer = new QTimer;
-    auto started = std::make_shared<QElapsedTimer>();
-    started->start();
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, started, act] {
-        if (auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget());
-            dialog && dialog->isVisible()) {
-            timer->stop();
-            timer->deleteLater();
-            act(dialog);
-            // A failed check inside act leaves the dialog open: close it so
-            // that the test ends instead of hanging.
-            if (QTest::currentTestFailed() && dialog->isVisible())
-                dialog->reject();
-        } else if (started->elapsed() > 5000) {
-            timer->stop();
-            timer->deleteLater();
-            if (auto *w = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
-                w->reject();
-            QFAIL("the dialog did not show");
-        }
-    });
-    timer->start();
-}
 
 // Fills an add/change dialog of a code and presses "Potvrdi".
 void AnswerCodeDialog(const QString &sifra, const QString &naziv)
@@ -113,7 +86,6 @@ class TestCatalogueForms : public QObject
     Q_OBJECT
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
-    QStringList m_messages;
 
     QString Home() const { return m_dir->path(); }
 
@@ -124,16 +96,14 @@ private Q_SLOTS:
         m_dir = std::make_unique<QTemporaryDir>();
         qputenv("KORDAVINA_HOME", m_dir->path().toLocal8Bit());
         SetSettingsFile(m_dir->filePath("settings.ini"));
-        m_messages.clear();
-        SetCatalogueMessageHandler(
-            [this](const QString &, const QString &text) { m_messages.append(text); });
+        AnswerMessageBoxes();
         TConfirmForm::ClearQueuedAnswers();
     }
 
     void cleanup()
     {
         QCOMPARE(TConfirmForm::QueuedAnswers(), 0);
-        SetCatalogueMessageHandler({});
+        MessageBoxSeam().Clear();
         SetSettingsFile(QString());
         QLocale::setDefault(QLocale::c());
     }
@@ -252,11 +222,12 @@ private Q_SLOTS:
         QTest::mouseClick(form.btnAdd, Qt::LeftButton);
         QCOMPARE(seen,
                  QStringList({"off", "on", "a=b", "on", "[1]", "on", ";1", "on", " ", "open"}));
-        QCOMPARE(m_messages, QStringList({"Šifra ne smije sadržavati znak \"=\".",
-                                          "Šifra ne smije počinjati znakom \"[\" ni znakom \";\".",
-                                          "Šifra ne smije počinjati znakom \"[\" ni znakom \";\".",
-                                          "Šifra ne smije biti prazna.",
-                                          "Znak \"\u0416\" se ne može snimiti u katalog."}));
+        QCOMPARE(ShownMessages(),
+                 QStringList({"Šifra ne smije sadržavati znak \"=\".",
+                              "Šifra ne smije počinjati znakom \"[\" ni znakom \";\".",
+                              "Šifra ne smije počinjati znakom \"[\" ni znakom \";\".",
+                              "Šifra ne smije biti prazna.",
+                              "Znak \"\u0416\" se ne može snimiti u katalog."}));
         QCOMPARE(c.Count(), 0);
         QVERIFY(!c.Modified());
 
@@ -466,9 +437,10 @@ private Q_SLOTS:
             QTest::keyClick(f->List, Qt::Key_Escape);
         });
         senders.Edit();
-        QCOMPARE(m_messages.size(), 1);
-        QVERIFY2(m_messages.first().contains(racuni), qPrintable(m_messages.first()));
-        QVERIFY(m_messages.first().startsWith("Izmjene kataloga \"Pošiljaoci\" nisu snimljene."));
+        QCOMPARE(ShownMessages().size(), 1);
+        QVERIFY2(ShownMessages().first().contains(racuni), qPrintable(ShownMessages().first()));
+        QVERIFY(
+            ShownMessages().first().startsWith("Izmjene kataloga \"Pošiljaoci\" nisu snimljene."));
         QVERIFY(s.Modified());
 
         // Once the folder is gone the next close writes it.

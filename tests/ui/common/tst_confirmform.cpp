@@ -1,5 +1,7 @@
 #include "ui/common/ConfirmFormU.h"
 
+#include "DialogTest.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -14,28 +16,6 @@
 Q_DECLARE_METATYPE(TConfirmResult)
 
 namespace {
-
-// Acts on the dialog once Ask shows it; a dialog that never shows fails the
-// test instead of hanging it.
-void WhenShown(TConfirmForm &form, std::function<void()> act)
-{
-    auto *timer = new QTimer(&form);
-    auto started = std::make_shared<QElapsedTimer>();
-    started->start();
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, &form, [&form, timer, started, act] {
-        if (QApplication::activeModalWidget() == &form && form.isVisible()) {
-            timer->stop();
-            timer->deleteLater();
-            act();
-        } else if (started->elapsed() > 5000) {
-            timer->stop();
-            QTest::qFail("the dialog did not show", __FILE__, __LINE__);
-            form.reject();
-        }
-    });
-    timer->start();
-}
 
 // Fails (and closes the dialog, so the test ends) whenever it is shown.
 void FailIfShown(TConfirmForm &form)

@@ -2,6 +2,8 @@
 #include "ui/help/HelpFormU.h"
 #include "ui/main/ProgramIcon.h"
 
+#include "DialogTest.h"
+
 #include <QDialog>
 #include <QDirIterator>
 #include <QFile>
@@ -178,7 +180,7 @@ private Q_SLOTS:
         dialog.setProperty("helpContext", int(hcUplSetup));
         auto *edit = new QLineEdit(&dialog);
         bool checked = false;
-        QTimer::singleShot(0, &dialog, [&] {
+        WhenShown(dialog, [&] {
             // The main window's shortcut does not reach into a modal dialog;
             // the key reaches the focused control.
             QTest::keyClick(edit, Qt::Key_F1);

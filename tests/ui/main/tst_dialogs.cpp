@@ -3,6 +3,8 @@
 #include "ui/main/Translations.h"
 #include "ui/main/UplPreview.h"
 
+#include "DialogTest.h"
+
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -270,7 +272,7 @@ private Q_SLOTS:
         d.setDirectory(m_dir.path());
 
         // Accept a file the first time.
-        QTimer::singleShot(0, &d, [&] {
+        WhenShown(d, [&] {
             d.selectFile(m_three);
             PressAccept(d);
         });
@@ -281,7 +283,7 @@ private Q_SLOTS:
         QStringList atStart;
         QString notesAtStart;
         int tilesAtStart = -1;
-        QTimer::singleShot(0, &d, [&] {
+        WhenShown(d, [&] {
             atStart = d.selectedFiles();
             notesAtStart = d.Memo->toPlainText();
             tilesAtStart = d.List->count();
@@ -299,7 +301,7 @@ private Q_SLOTS:
     {
         TSaveUplDialog d;
         d.setDirectory(m_dir.path());
-        QTimer::singleShot(0, &d, [&] {
+        WhenShown(d, [&] {
             auto *edit = d.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
             QVERIFY(edit);
             edit->setText(QStringLiteral("Novi"));
@@ -314,7 +316,7 @@ private Q_SLOTS:
         TOpenUplDialog d;
         d.setDirectory(m_dir.path());
         bool stillOpen = false;
-        QTimer::singleShot(0, &d, [&] {
+        WhenShown(d, [&] {
             auto *edit = d.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
             QVERIFY(edit);
             edit->setText(QStringLiteral("Nema"));

@@ -7,6 +7,8 @@
 #include "ui/main/MainFormU.h"
 #include "ui/common/ProgramData.h"
 
+#include "DialogTest.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
@@ -23,33 +25,6 @@
 #include <memory>
 
 namespace {
-
-// Acts on the next modal dialog of type T once it shows; one that never
-// shows fails the test instead of hanging it.
-template <class T> void WhenShown(std::function<void(T *)> act)
-{
-    auto *timer = new QTimer;
-    auto started = std::make_shared<QElapsedTimer>();
-    started->start();
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, started, act] {
-        if (auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget());
-            dialog && dialog->isVisible()) {
-            timer->stop();
-            timer->deleteLater();
-            act(dialog);
-            if (QTest::currentTestFailed() && dialog->isVisible())
-                dialog->reject();
-        } else if (started->elapsed() > 5000) {
-            timer->stop();
-            timer->deleteLater();
-            if (auto *w = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
-                w->reject();
-            QFAIL("the dialog did not show");
-        }
-    });
-    timer->start();
-}
 
 // Picks the row of the entry whose first column reads code.
 void PickCode(TCatalogueForm *f, const QString &code)

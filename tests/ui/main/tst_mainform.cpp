@@ -8,6 +8,8 @@
 #include "ui/main/MainFormU.h"
 #include "ui/common/ProgramData.h"
 
+#include "DialogTest.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -130,7 +132,6 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<TProgramData> m_data;
     std::unique_ptr<TZorPrinter> m_printer;
-    QStringList m_errors;
 };
 
 void TestMainForm::initTestCase()
@@ -147,7 +148,7 @@ void TestMainForm::init()
     SetSettingsFile(Path(QStringLiteral("settings.ini")));
     m_data = std::make_unique<TProgramData>();
     LoadProgramData(*m_data);
-    m_errors.clear();
+    ResetDialogSeams();
     TConfirmForm::ClearQueuedAnswers();
 }
 
@@ -161,7 +162,6 @@ std::unique_ptr<TMainForm> TestMainForm::MakeForm(const QString &commandLine)
 {
     TMainForm::SetCommandLineFile(commandLine);
     auto form = std::make_unique<TMainForm>(*m_data);
-    form->ErrorSink = [this](const QString &m) { m_errors << m; };
     form->show();
     // Focus tests need the active window (a display without a window manager
     // does not activate it by itself).
@@ -196,7 +196,7 @@ void TestMainForm::commandLineFile()
     QCOMPARE(w->NextFileNumber, 1);
     QCOMPARE(w->mPosiljalac->text(), QStringLiteral("Sender 2"));
     QCOMPARE(w->CurrentSlipIndex(), 1);
-    QVERIFY(m_errors.isEmpty());
+    QVERIFY(ShownErrors().isEmpty());
 }
 
 void TestMainForm::rejectedCommandLineFileStartsANewFile()
@@ -207,9 +207,9 @@ void TestMainForm::rejectedCommandLineFileStartsANewFile()
     f.write("not a slip file at all");
     f.close();
     auto w = MakeForm(bad);
-    QTRY_COMPARE(m_errors.size(), 1);
-    QVERIFY2(m_errors.at(0).contains(UplBadFormatText()), qPrintable(m_errors.at(0)));
-    QVERIFY(m_errors.at(0).contains(QStringLiteral("bad.upl")));
+    QTRY_COMPARE(ShownErrors().size(), 1);
+    QVERIFY2(ShownErrors().at(0).contains(UplBadFormatText()), qPrintable(ShownErrors().at(0)));
+    QVERIFY(ShownErrors().at(0).contains(QStringLiteral("bad.upl")));
     QCOMPARE(int(w->OpenFiles.size()), 1);
     QCOMPARE(w->CurrentFile()->FileName, QStringLiteral("Datoteka1"));
 }
@@ -553,12 +553,12 @@ void TestMainForm::closeQuestionAnswers()
     TConfirmForm::QueueAnswer(TConfirmResult::Cancel);
     QVERIFY(!w->close());
     QCOMPARE(TConfirmForm::LastQuestion(), QStringLiteral("Želite li snimiti promjene u x.upl?"));
-    QVERIFY(m_errors.isEmpty());
+    QVERIFY(ShownErrors().isEmpty());
 
     TConfirmForm::QueueAnswer(TConfirmResult::Yes);
     QVERIFY(!w->close());
-    QCOMPARE(m_errors.size(), 1);
-    QVERIFY(m_errors.at(0).contains(QStringLiteral("x.upl")));
+    QCOMPARE(ShownErrors().size(), 1);
+    QVERIFY(ShownErrors().at(0).contains(QStringLiteral("x.upl")));
     QCOMPARE(w->CurrentFile()->FileName, file.FileName);
     QVERIFY(!w->CurrentFile()->Snimljena);
 
@@ -575,18 +575,13 @@ void TestMainForm::closeQuestionSavesUnnamedFile()
     QTest::keyClicks(w->mSvrha, QStringLiteral("prva"));
     w->ActivateFile(1);
     QTest::keyClicks(w->mSvrha, QStringLiteral("druga"));
-    QStringList chosen;
-    w->FileChooser = [&](TMainForm::TFileChoice kind, const QString &suggested) {
-        chosen << suggested;
-        return kind == TMainForm::TFileChoice::SaveUpl
-                   ? std::optional<QString>(Path(QStringLiteral("prva.upl")))
-                   : std::nullopt;
-    };
+    FileDialogSeam().QueueAnswer(Path(QStringLiteral("prva.upl")));
     // The first file is saved under a chosen name, the second is let go.
     TConfirmForm::QueueAnswer(TConfirmResult::Yes);
     TConfirmForm::QueueAnswer(TConfirmResult::No);
     QVERIFY(w->close());
-    QCOMPARE(chosen, QStringList{QStringLiteral("Datoteka1.upl")});
+    QCOMPARE(FileDialogSeam().Asked(),
+             (QList<QStringList>{{QStringLiteral("Snimanje"), QStringLiteral("Datoteka1.upl")}}));
     const TUplReadResult back = ReadUplFile(Path(QStringLiteral("prva.upl")));
     QCOMPARE(back.Status, TUplReadResult::Ok);
     QCOMPARE(back.File->Uplatnice.at(0).Svrha, QStringLiteral("prva"));
@@ -598,9 +593,8 @@ void TestMainForm::openingAnOpenFileSwitchesToIt()
     TUplFile file = MakeFile(Path(QStringLiteral("o.upl")), 2, {0});
     QVERIFY(WriteUplFile(file));
     auto w = MakeForm();
-    w->FileChooser = [&](TMainForm::TFileChoice, const QString &) {
-        return std::optional<QString>(file.FileName);
-    };
+    FileDialogSeam().QueueAnswer(file.FileName);
+    FileDialogSeam().QueueAnswer(file.FileName);
     w->FileOpenA->trigger();
     QCOMPARE(int(w->OpenFiles.size()), 2);
     QTest::keyClicks(w->mSvrha, QStringLiteral("neu"));
@@ -620,7 +614,7 @@ void TestMainForm::openingAnOpenFileSwitchesToIt()
     f.close();
     QVERIFY(!w->OpenFileByName(bad));
     QCOMPARE(int(w->OpenFiles.size()), 2);
-    QCOMPARE(m_errors, QStringList{UplBadFormatText()});
+    QCOMPARE(ShownErrors(), QStringList{UplBadFormatText()});
 }
 
 void TestMainForm::fileNumbersAreNeverReused()
@@ -928,15 +922,9 @@ void TestMainForm::printsToPdfAndCancels()
     QVERIFY(WriteUplFile(file));
     auto w = MakeForm(file.FileName);
     QString pdf = Path(QStringLiteral("out.pdf"));
-    QStringList suggestions;
-    w->FileChooser = [&](TMainForm::TFileChoice kind, const QString &suggested) {
-        if (kind != TMainForm::TFileChoice::SavePdf)
-            return std::optional<QString>();
-        suggestions << suggested;
-        return std::optional<QString>(pdf);
-    };
+    FileDialogSeam().QueueAnswer(pdf);
     w->FilePdfA->trigger();
-    QVERIFY(m_errors.isEmpty());
+    QVERIFY(ShownErrors().isEmpty());
     QFile out(pdf);
     QVERIFY(out.open(QIODevice::ReadOnly));
     const QByteArray bytes = out.readAll();
@@ -945,7 +933,8 @@ void TestMainForm::printsToPdfAndCancels()
                  bytes.count("/Type /Page "),
              3);
     QVERIFY(w->CurrentFile()->Snimljena); // printing changes nothing
-    QCOMPARE(suggestions, QStringList{QStringLiteral("pr.pdf")});
+    QCOMPARE(FileDialogSeam().Asked(),
+             (QList<QStringList>{{QStringLiteral("Štampaj u PDF"), QStringLiteral("pr.pdf")}}));
 
     // A big job shows its progress; "Odustani" leaves an earlier file of
     // that name as it was.
@@ -966,6 +955,7 @@ void TestMainForm::printsToPdfAndCancels()
         }
     });
     timer->start(1);
+    FileDialogSeam().QueueAnswer(pdf);
     w->FilePdfA->trigger();
     timer->stop();
     QVERIFY(seen);
@@ -977,18 +967,20 @@ void TestMainForm::printsToPdfAndCancels()
     QCOMPARE(
         QDir(Path(QString())).entryList({QStringLiteral("*.pdf*")}, QDir::Files),
         (QStringList{QStringLiteral("big.pdf"), QStringLiteral("out.pdf")})); // no temporary file
-    QVERIFY(m_errors.isEmpty());
+    QVERIFY(ShownErrors().isEmpty());
 
     // An amount that is not a number is refused by name; nothing is written.
     w->CurrentFile()->Uplatnice[0].Iznos = std::numeric_limits<double>::quiet_NaN();
     w->CurrentFile()->Uplatnice[0].Opis = QStringLiteral("Pokvarena");
     pdf = Path(QStringLiteral("nan.pdf"));
+    FileDialogSeam().QueueAnswer(pdf);
     w->FilePdfA->trigger();
-    QCOMPARE(m_errors.size(), 1);
-    QVERIFY2(m_errors.first().contains(QStringLiteral("Uplatnica 'Pokvarena': iznos nije broj")),
-             qPrintable(m_errors.first()));
+    QCOMPARE(ShownErrors().size(), 1);
+    QVERIFY2(
+        ShownErrors().first().contains(QStringLiteral("Uplatnica 'Pokvarena': iznos nije broj")),
+        qPrintable(ShownErrors().first()));
     QVERIFY(!QFile::exists(pdf));
-    m_errors.clear();
+    AnswerMessageBoxes();
 }
 
 void TestMainForm::helpContexts()
@@ -1019,34 +1011,31 @@ void TestMainForm::saveAsKeepsNameWhenCancelledOrFailed()
     QVERIFY(WriteUplFile(file));
     auto w = MakeForm(file.FileName);
     QTest::keyClicks(w->mSvrha, QStringLiteral("x"));
-    std::optional<QString> answer;
-    int asked = 0;
-    w->FileChooser = [&](TMainForm::TFileChoice kind, const QString &) {
-        ++asked;
-        return kind == TMainForm::TFileChoice::SaveUpl ? answer : std::nullopt;
-    };
+    const auto asked = [] { return FileDialogSeam().Asked().size(); };
     // Cancelled: the same name, still unsaved.
+    FileDialogSeam().QueueAnswer(std::nullopt);
     w->FileSaveAsA->trigger();
-    QCOMPARE(asked, 1);
+    QCOMPARE(asked(), 1);
     QCOMPARE(w->CurrentFile()->FileName, file.FileName);
     QVERIFY(!w->CurrentFile()->Snimljena);
     // A folder that does not exist: the write fails, the name comes back.
-    answer = Path(QStringLiteral("nowhere/k2.upl"));
+    FileDialogSeam().QueueAnswer(Path(QStringLiteral("nowhere/k2.upl")));
     w->FileSaveAsA->trigger();
     QCOMPARE(w->CurrentFile()->FileName, file.FileName);
-    QCOMPARE(m_errors.size(), 1);
+    QCOMPARE(ShownErrors().size(), 1);
     QVERIFY(!w->CurrentFile()->Snimljena);
     // Chosen and written: the new name, the tab follows, saved.
-    answer = Path(QStringLiteral("k2.upl"));
+    const QString answer = Path(QStringLiteral("k2.upl"));
+    FileDialogSeam().QueueAnswer(answer);
     w->FileSaveAsA->trigger();
-    QCOMPARE(w->CurrentFile()->FileName, *answer);
+    QCOMPARE(w->CurrentFile()->FileName, answer);
     QCOMPARE(w->FileTabs->tabText(0), QStringLiteral("k2"));
     QVERIFY(w->CurrentFile()->Snimljena);
     // A plain save of a named file asks nothing.
     QTest::keyClicks(w->mSvrha, QStringLiteral("y"));
     w->FileSaveA->trigger();
-    QCOMPARE(asked, 3);
-    QCOMPARE(ReadUplFile(*answer).File->Uplatnice.at(0).Svrha, QStringLiteral("xy"));
+    QCOMPARE(asked(), 3);
+    QCOMPARE(ReadUplFile(answer).File->Uplatnice.at(0).Svrha, QStringLiteral("xy"));
 }
 
 void TestMainForm::rejectedDefaultFileGivesOneSlip()
@@ -1108,7 +1097,7 @@ void TestMainForm::markedSlipsPrintOnTheCurrentPrinter()
     m_printer->SetPdfOutput(pdf);
     w->UplPrintA->trigger();
     m_printer->SetDefaultPrinter();
-    QVERIFY2(m_errors.isEmpty(), qPrintable(m_errors.join('\n')));
+    QVERIFY2(ShownErrors().isEmpty(), qPrintable(ShownErrors().join('\n')));
     // The status bar says what went where.
     QCOMPARE(w->statusBar()->currentMessage(),
              QStringLiteral("Štampano: 2 uplatnice na %1").arg(pdf));
@@ -1178,18 +1167,15 @@ void TestMainForm::aboutWindow()
 {
     auto w = MakeForm();
     QStringList seen;
-    QTimer::singleShot(0, w.get(), [&] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal)
-            return;
+    WhenModalShown([&](QWidget *modal) {
         seen << modal->windowTitle();
         for (const QLabel *l : modal->findChildren<QLabel *>())
             if (!l->text().isEmpty())
                 seen << l->text();
-        if (auto *close = modal->findChild<QPushButton *>(QStringLiteral("btnZatvori"))) {
-            seen << close->text();
-            QTest::keyClick(close, Qt::Key_Escape);
-        }
+        auto *close = modal->findChild<QPushButton *>(QStringLiteral("btnZatvori"));
+        QVERIFY(close);
+        seen << close->text();
+        QTest::keyClick(close, Qt::Key_Escape);
     });
     w->mnuHelpAbout->trigger();
     QCOMPARE(seen, (QStringList{QStringLiteral("O programu"), QStringLiteral("Kordavina"),

@@ -10,6 +10,8 @@
 #include "ui/main/MainFormU.h"
 #include "ui/common/ProgramData.h"
 
+#include "DialogTest.h"
+
 #include <QAccessible>
 #include <QApplication>
 #include <QFile>
@@ -31,7 +33,6 @@ private:
     QTemporaryDir m_dir;
     std::unique_ptr<TProgramData> m_data;
     std::unique_ptr<TMainForm> m_form;
-    QStringList m_errors;
 
     static QString AccessibleName(QWidget *w)
     {
@@ -63,8 +64,7 @@ private Q_SLOTS:
         m_data = std::make_unique<TProgramData>();
         LoadProgramData(*m_data);
         m_form = std::make_unique<TMainForm>(*m_data);
-        m_errors.clear();
-        m_form->ErrorSink = [this](const QString &m) { m_errors << m; };
+        ResetDialogSeams();
         m_form->show();
         QApplication::setActiveWindow(m_form.get());
         QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
@@ -138,9 +138,7 @@ private Q_SLOTS:
         short15.Oznacena = false;
         SetSlips({good, bad, short15});
         const QString pdf = m_dir.filePath("slips.pdf");
-        m_form->FileChooser = [&](TMainForm::TFileChoice, const QString &) {
-            return std::optional<QString>(pdf);
-        };
+        FileDialogSeam().AnswerAll(pdf);
 
         TConfirmForm::QueueAnswer(TConfirmResult::No);
         m_form->FilePdfA->trigger();
@@ -155,7 +153,7 @@ private Q_SLOTS:
         m_form->FilePdfA->trigger();
         QCOMPARE(TConfirmForm::QueuedAnswers(), 0);
         QVERIFY(QFile::exists(pdf));
-        QVERIFY(m_errors.isEmpty());
+        QVERIFY(ShownErrors().isEmpty());
 
         // Slips that all pass print without a question.
         QFile::remove(pdf);
@@ -174,10 +172,7 @@ private Q_SLOTS:
         first.Oznacena = true;
         SetSlips({first});
         m_form->CurrentFile()->Snimljena = true;
-        m_form->CsvFileChooser = [](bool, const QString &) {
-            return std::optional<QString>(
-                QStringLiteral(KORDAVINA_TEST_DATA "/csv/utf8-comma.csv"));
-        };
+        FileDialogSeam().AnswerAll(QStringLiteral(KORDAVINA_TEST_DATA "/csv/utf8-comma.csv"));
 
         // "Ne": nothing is added.
         TConfirmForm::QueueAnswer(TConfirmResult::No);
@@ -207,16 +202,17 @@ private Q_SLOTS:
 
         // Export writes what a spreadsheet in Bosnian settings opens.
         const QString out = m_dir.filePath("out.csv");
-        m_form->CsvFileChooser = [&](bool save, const QString &suggested) {
-            return save && suggested.endsWith(".csv") ? std::optional<QString>(out) : std::nullopt;
-        };
+        FileDialogSeam().Clear();
+        FileDialogSeam().QueueAnswer(out);
         m_form->FileExportCsvA->trigger();
+        QCOMPARE(FileDialogSeam().Asked().value(0).value(0), QStringLiteral("Izvoz u CSV"));
+        QVERIFY(FileDialogSeam().Asked().value(0).value(1).endsWith(".csv"));
         QFile f(out);
         QVERIFY(f.open(QIODevice::ReadOnly));
         const TSlipCsvImport back = ImportSlipsCsv(f.readAll(), NewSlip());
         QCOMPARE(back.Encoding, TCsvEncoding::Utf8Bom);
         QCOMPARE(back.Slips, file->Uplatnice);
-        QVERIFY(m_errors.isEmpty());
+        QVERIFY(ShownErrors().isEmpty());
 
         // The import is one undo step, and undo gives the marks back.
         QUndoStack &undo = m_form->CurrentOpenFile()->Undo;
@@ -240,21 +236,28 @@ private Q_SLOTS:
                 "dobra;1990440001200279;;1.7.26\n"
                 "losa;1990440001200278;;5.1.2026\n");
         f.close();
-        m_form->CsvFileChooser = [&](bool, const QString &) { return std::optional<QString>(in); };
-        QStringList notes;
-        m_form->CsvNoteSink = [&](const QString &m) { notes += m; };
+        FileDialogSeam().AnswerAll(in);
+        MessageBoxSeam().AnswerAll(QMessageBox::Ok);
+        const auto notes = [] {
+            QStringList texts;
+            for (const QStringList &asked : MessageBoxSeam().Asked())
+                texts += asked.value(1);
+            return texts;
+        };
         m_form->FileImportCsvA->trigger();
-        QCOMPARE(notes, QStringList{"Uvezeni redovi sa neispravnim računom ili JMB:\n"
-                                    "Red 3: Račun primaoca: Kontrolni broj računa nije ispravan"});
+        QCOMPARE(notes(), QStringList{"Uvezeni redovi sa neispravnim računom ili JMB:\n"
+                                      "Red 3: Račun primaoca: Kontrolni broj računa nije ispravan"});
         QCOMPARE(m_form->CurrentFile()->Count(), 3);
         QCOMPARE(m_form->CurrentFile()->Uplatnice[2].DatumUplate, QStringLiteral("050126"));
 
         // The switch off: nothing to say.
         m_data->Settings.ProvjeraRacuna = false;
-        notes.clear();
+        MessageBoxSeam().Clear();
+        MessageBoxSeam().AnswerAll(QMessageBox::Ok);
+        FileDialogSeam().AnswerAll(in);
         m_form->FileImportCsvA->trigger();
         m_data->Settings.ProvjeraRacuna = true;
-        QVERIFY(notes.isEmpty());
+        QVERIFY(notes().isEmpty());
         QCOMPARE(m_form->CurrentFile()->Count(), 5);
 
         QVERIFY(f.open(QIODevice::Append));
@@ -269,7 +272,7 @@ private Q_SLOTS:
         QVERIFY(question.contains("\nRed 4: BrojObveznika „703985127167“ ima 12 cifara"));
         QVERIFY(question.contains("\n\nUvezeni redovi sa neispravnim računom ili JMB:\nRed 3: "));
         QCOMPARE(m_form->CurrentFile()->Count(), 5);
-        m_form->CsvNoteSink = nullptr;
+        ClearDialogSeams();
     }
 
     void catalogueAccountColumns()

@@ -10,6 +10,8 @@
 #include "ui/main/MainFormU.h"
 #include "ui/common/ProgramData.h"
 
+#include "DialogTest.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -28,9 +30,7 @@ class TestMainFormFormats : public QObject
     static void OpenEditor(TMainForm &main, const std::function<void()> &whileOpen = {})
     {
         bool seen = false;
-        QTimer::singleShot(0, [&] {
-            auto *w = qobject_cast<TFormatsForm *>(QApplication::activeModalWidget());
-            QVERIFY(w);
+        WhenShown<TFormatsForm>([&](TFormatsForm *w) {
             seen = true;
             if (whileOpen)
                 whileOpen();

@@ -9,6 +9,8 @@
 #include "ui/main/UplProcFormU.h"
 #include "ui/main/UplSetupFormU.h"
 
+#include "DialogTest.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -27,34 +29,11 @@
 #include <QTreeWidget>
 #include <QUndoGroup>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
 namespace {
-
-// Acts on the dialog once its exec() shows it; a dialog that never shows
-// fails the test instead of hanging it.
-void WhenShown(QDialog *dialog, std::function<void()> act)
-{
-    auto *timer = new QTimer(dialog);
-    auto started = std::make_shared<QElapsedTimer>();
-    started->start();
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, dialog, [dialog, timer, started, act] {
-        if (QApplication::activeModalWidget() == dialog && dialog->isVisible()) {
-            timer->stop();
-            timer->deleteLater();
-            act();
-            if (QTest::currentTestFailed() && dialog->isVisible())
-                dialog->reject();
-        } else if (started->elapsed() > 5000) {
-            timer->stop();
-            QTest::qFail("the dialog did not show", __FILE__, __LINE__);
-            dialog->reject();
-        }
-    });
-    timer->start();
-}
 
 TUplFile Letters(const QString &letters, const QString &marked, const QString &name)
 {
@@ -110,7 +89,7 @@ private Q_SLOTS:
     {
         LoadProgramData(m_data);
         m_form = std::make_unique<TMainForm>(m_data);
-        m_form->ErrorSink = [this](const QString &m) { m_errors.append(m); };
+        ResetDialogSeams();
         m_form->show();
         QApplication::setActiveWindow(m_form.get());
         QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
@@ -120,7 +99,7 @@ private Q_SLOTS:
         TConfirmForm::ClearQueuedAnswers();
         m_form.reset();
         QFile::remove(DefaultSlipPath());
-        QVERIFY2(m_errors.isEmpty(), qPrintable(m_errors.join('\n')));
+        QVERIFY2(ShownErrors().isEmpty(), qPrintable(ShownErrors().join('\n')));
     }
     void cleanupTestCase() { SetSettingsFile(QString()); }
 
@@ -129,14 +108,10 @@ private Q_SLOTS:
         TMainForm &form = *m_form;
         form.AddOpenFile(Letters(QStringLiteral("AB"), QStringLiteral("A"), "/x/a.upl"));
         TUplFile &file = *form.CurrentFile();
-        QStringList asked;
-        form.InputAsker = [&](const QString &caption, const QString &prompt,
-                              const QString &text) -> std::optional<QString> {
-            asked << caption << prompt << text;
-            return std::nullopt;
-        };
+        InputDialogSeam().QueueAnswer(std::nullopt);
         form.UplAddA->trigger();
-        QCOMPARE(asked, (QStringList{"Nova uplatnica", "Unesite opis uplatnice", ""}));
+        QCOMPARE(InputDialogSeam().Asked(),
+                 (QList<QStringList>{{"Nova uplatnica", "Unesite opis uplatnice", ""}}));
         QCOMPARE(file.Count(), 2); // cancelled: nothing added
         QVERIFY(file.Snimljena);
 
@@ -146,9 +121,7 @@ private Q_SLOTS:
         def.Stanja[stIznos] = spNevidljivo;
         def.Procenat = 12.5f;
         QVERIFY(WriteDefaultSlip(def));
-        form.InputAsker = [](const QString &, const QString &, const QString &) {
-            return std::optional<QString>(QStringLiteral("Račun za struju"));
-        };
+        InputDialogSeam().QueueAnswer(QStringLiteral("Račun za struju"));
         form.UplAddA->trigger();
         QCOMPARE(file.Count(), 3);
         TUpl expected = def;
@@ -216,6 +189,32 @@ private Q_SLOTS:
         QVERIFY(source.Snimljena);
     }
 
+    void moveIntoAnotherFileMarksTheSourcesFirstRemainingSlip()
+    {
+        TMainForm &form = *m_form;
+        const int tabs = form.FileTabs->count();
+        form.AddOpenFile(Letters(QStringLiteral("XY"), QString(), "/x/cilj.upl"));
+        form.AddOpenFile(Letters(QStringLiteral("ABCDE"), QStringLiteral("BD"), "/x/izvor.upl"));
+        TUplFile &source = *form.CurrentFile();
+        WhenShown(form.CopyUplForm, [&] {
+            QCOMPARE(form.CopyUplForm->ctFileName->itemText(tabs), QStringLiteral("cilj"));
+            form.CopyUplForm->ctFileName->setCurrentIndex(tabs);
+            form.CopyUplForm->ctDelete->setChecked(true);
+            form.CopyUplForm->btnOK->click();
+        });
+        form.UplCopyA->trigger();
+        QCOMPARE(Order(source), QStringLiteral("ACE"));
+        QVERIFY(!source.Snimljena);
+        // The moved slips took their marks along; the source shows its first
+        // remaining slip, marked, so that typing goes into that one only.
+        QCOMPARE(MarkedIndices(source), QList<qsizetype>{0});
+        const TUplFile *target = form.FileByIndex(tabs);
+        QVERIFY(target);
+        QString letters = Order(*target);
+        std::sort(letters.begin(), letters.end());
+        QCOMPARE(letters, QStringLiteral("BDXY"));
+    }
+
     void moveWithinTheFileAndUndoIt()
     {
         TMainForm &form = *m_form;
@@ -255,9 +254,7 @@ private Q_SLOTS:
         form.mSvrha->setFocus();
         QTest::keyClicks(form.mSvrha, QStringLiteral("x"));
         QVERIFY(!file.Snimljena);
-        form.InputAsker = [](const QString &, const QString &, const QString &) {
-            return std::optional<QString>(QStringLiteral("Novi opis"));
-        };
+        InputDialogSeam().QueueAnswer(QStringLiteral("Novi opis"));
         form.UplRenameA->trigger();
         QCOMPARE(file.SlipByIndex(0).Opis, QStringLiteral("Novi opis"));
         form.UplList->setFocus();
@@ -271,13 +268,10 @@ private Q_SLOTS:
         TMainForm &form = *m_form;
         form.AddOpenFile(Letters(QStringLiteral("AB"), QStringLiteral("B"), "/x/r.upl"));
         TUplFile &file = *form.CurrentFile();
-        QString offered;
-        form.InputAsker = [&](const QString &caption, const QString &, const QString &text) {
-            offered = caption + '|' + text;
-            return std::optional<QString>();
-        };
+        InputDialogSeam().QueueAnswer(std::nullopt);
         form.UplRenameA->trigger();
-        QCOMPARE(offered, QStringLiteral("Promjena opisa|B"));
+        const QStringList asked = InputDialogSeam().Asked().value(0);
+        QCOMPARE(asked.value(0) + '|' + asked.value(2), QStringLiteral("Promjena opisa|B"));
         QCOMPARE(Order(file), QStringLiteral("AB"));
         QVERIFY(!file.Snimljena);
     }
@@ -370,7 +364,6 @@ private:
     QTemporaryDir m_home;
     TProgramData m_data;
     std::unique_ptr<TMainForm> m_form;
-    QStringList m_errors;
 };
 
 QTEST_MAIN(TestMainSlips)

@@ -4,6 +4,8 @@
 #include "ui/main/UplProcFormU.h"
 #include "ui/main/UplSetupFormU.h"
 
+#include "DialogTest.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -21,31 +23,6 @@
 #include <memory>
 
 namespace {
-
-// Acts on the dialog once its exec() shows it; a dialog that never shows
-// fails the test instead of hanging it.
-void WhenShown(QDialog &dialog, std::function<void()> act)
-{
-    auto *timer = new QTimer(&dialog);
-    auto started = std::make_shared<QElapsedTimer>();
-    started->start();
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, &dialog, [&dialog, timer, started, act] {
-        if (QApplication::activeModalWidget() == &dialog && dialog.isVisible()) {
-            timer->stop();
-            timer->deleteLater();
-            act();
-            // A check that failed inside act() leaves the dialog open.
-            if (QTest::currentTestFailed() && dialog.isVisible())
-                dialog.reject();
-        } else if (started->elapsed() > 5000) {
-            timer->stop();
-            QTest::qFail("the dialog did not show", __FILE__, __LINE__);
-            dialog.reject();
-        }
-    });
-    timer->start();
-}
 
 TUplFile SharesFile(const QList<float> &shares)
 {

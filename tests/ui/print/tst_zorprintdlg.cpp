@@ -1,5 +1,7 @@
 #include "ui/print/ZorPrintDlgs.h"
 
+#include "DialogTest.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -15,21 +17,6 @@
 #include <functional>
 
 namespace {
-
-// Runs action on the dialog once it is shown modally.
-void WhenShown(std::function<void(TZorPrintDlg *)> action)
-{
-    auto *poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, action] {
-        auto *dlg = qobject_cast<TZorPrintDlg *>(QApplication::activeModalWidget());
-        if (!dlg || !dlg->isVisible())
-            return;
-        poll->stop();
-        poll->deleteLater();
-        action(dlg);
-    });
-    poll->start(10);
-}
 
 QImage Stack(const QImage &image, int stack)
 {
@@ -198,7 +185,7 @@ void tst_ZorPrintDlg::okFillsOptions()
 {
     TZorPrintDlg dlg;
     TZorPrintOptions options;
-    WhenShown([](TZorPrintDlg *d) {
+    WhenShown<TZorPrintDlg>([](TZorPrintDlg *d) {
         d->btnPages->click();
         QTest::keyClicks(d->Pages, QStringLiteral("2,4"));
         d->Copies->setValue(3);
@@ -218,7 +205,7 @@ void tst_ZorPrintDlg::typedCopiesConfirmedWithEnter()
 {
     TZorPrintDlg dlg;
     TZorPrintOptions options;
-    WhenShown([](TZorPrintDlg *d) {
+    WhenShown<TZorPrintDlg>([](TZorPrintDlg *d) {
         d->Copies->setFocus();
         d->Copies->selectAll();
         QTest::keyClicks(d->Copies, QStringLiteral("7"));
@@ -236,7 +223,7 @@ void tst_ZorPrintDlg::escapeLeavesOptions()
     options.Pages = QStringLiteral("3");
     options.Copies = 4;
     options.Collate = false;
-    WhenShown([](TZorPrintDlg *d) {
+    WhenShown<TZorPrintDlg>([](TZorPrintDlg *d) {
         d->Copies->setValue(9);
         QTest::keyClick(d, Qt::Key_Escape);
     });
@@ -247,7 +234,8 @@ void tst_ZorPrintDlg::escapeLeavesOptions()
 
     TZorPrintDlg again; // opens with its own defaults, not the last answer
     QCOMPARE(again.Options(), TZorPrintOptions());
-    WhenShown([](TZorPrintDlg *d) { QTest::mouseClick(d->btnCancel, Qt::LeftButton); });
+    WhenShown<TZorPrintDlg>(
+        [](TZorPrintDlg *d) { QTest::mouseClick(d->btnCancel, Qt::LeftButton); });
     QVERIFY(!again.Execute(options));
     QCOMPARE(options.Copies, 4);
 }
