@@ -136,6 +136,12 @@ int LayoutThreadCount(int asked, qsizetype pages)
 {
     if (asked == 1 || pages < 16)
         return 0;
+#ifdef Q_OS_WIN
+    // Under Qt's Windows font engines a text laid out on another thread came
+    // out without its glyphs (a word with "ć" on every worker-made page):
+    // there the printing thread lays out every page itself.
+    return 0;
+#endif
     if (asked > 1)
         return asked;
     // The printing thread keeps a core of its own busy with the PDF writer and
