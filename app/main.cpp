@@ -18,6 +18,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <new>
 #include <optional>
 
 namespace {
@@ -138,7 +139,15 @@ int RunCommand(const Cli::Command &cmd, int argc, char **argv)
         InstallTranslations(static_cast<QApplication &>(*app));
         InstallHelpKey();
     }
-    return cmd.run(args);
+    try {
+        return cmd.run(args);
+    } catch (const std::bad_alloc &) {
+        // The last resort: a refusal, not an abort. Outputs are written
+        // through temporary files, so no earlier file has changed.
+        Cli::Err(QStringLiteral("kordavina %1: nema dovoljno memorije; ništa nije zapisano\n")
+                     .arg(QLatin1String(cmd.name)));
+        return 1;
+    }
 }
 
 // How long the splash stays at least; KORDAVINA_SPLASH_MS shortens it for

@@ -1,17 +1,22 @@
 // The account marks of the editor, the print question and the CSV commands
 // of the main window.
 
+#include "FileBytes.h"
+
 #include "catalogues/RacuniFormU.h"
 #include "catalogues/RacuniKFormU.h"
 #include "controls/CheckMark.h"
+#include "core/SafeFile.h"
 #include "core/Settings.h"
 #include "core/SlipCsv.h"
+#include "core/UplFileIO.h"
 #include "ui/main/ConfirmFormU.h"
 #include "ui/main/MainFormU.h"
 #include "ui/main/ProgramData.h"
 
 #include <QAccessible>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QIcon>
@@ -23,6 +28,10 @@
 #include <QTest>
 #include <QToolButton>
 #include <QUndoStack>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 class TestMainFormChecks : public QObject
 {
@@ -226,6 +235,55 @@ private Q_SLOTS:
         QCOMPARE(m_form->UplList->model()->rowCount(), 1);
         undo.redo();
         QCOMPARE(back.Slips, file->Uplatnice);
+    }
+
+    // The window's CSV export and import go through the same checks as the
+    // commands: never onto the slip file itself, never onto a FIFO, never
+    // from one, and a default slip that cannot be read is named.
+    void csvExportAndImportRefuseHostileFiles()
+    {
+        TUpl slip = NewSlip();
+        slip.Opis = "Vlastita";
+        SetSlips({slip});
+        const QString own = m_dir.filePath("own.upl");
+        TUplFile &file = *m_form->CurrentFile();
+        file.FileName = own;
+        QVERIFY(WriteUplFile(file));
+        const QByteArray before = ReadAll(own);
+        QString target = own;
+        m_form->CsvFileChooser = [&](bool, const QString &) {
+            return std::optional<QString>(target);
+        };
+        m_form->FileExportCsvA->trigger();
+        QCOMPARE(m_errors.size(), 1);
+        QVERIFY2(m_errors[0].contains(QDir::toNativeSeparators(own)) &&
+                     m_errors[0].contains("to je ulazna datoteka"),
+                 qPrintable(m_errors[0]));
+        QCOMPARE(ReadAll(own), before);
+#ifdef Q_OS_UNIX
+        target = m_dir.filePath("csv.fifo");
+        QCOMPARE(::mkfifo(QFile::encodeName(target).constData(), 0600), 0);
+        m_form->FileExportCsvA->trigger();
+        QCOMPARE(m_errors.size(), 2);
+        QVERIFY2(m_errors[1].contains(NotRegularFileText()), qPrintable(m_errors[1]));
+        m_form->FileImportCsvA->trigger(); // would wait for ever on the FIFO
+        QCOMPARE(m_errors.size(), 3);
+        QVERIFY2(m_errors[2].contains("imenovana cijev"), qPrintable(m_errors[2]));
+        QCOMPARE(m_form->CurrentFile()->Count(), 1);
+#endif
+        // A default slip that is garbage: nothing imported, the file named.
+        const QString def = m_dir.filePath("home/Default1.upl");
+        QVERIFY(QDir().mkpath(m_dir.filePath("home")));
+        QFile d(def);
+        QVERIFY(d.open(QIODevice::WriteOnly));
+        d.write("garbage");
+        d.close();
+        target = QStringLiteral(KORDAVINA_TEST_DATA "/csv/libreoffice-bs.csv");
+        m_form->FileImportCsvA->trigger();
+        QFile::remove(def);
+        QVERIFY2(m_errors.last().contains("Default1.upl: " + UplBadFormatText()),
+                 qPrintable(m_errors.last()));
+        QCOMPARE(m_form->CurrentFile()->Count(), 1);
     }
 
     void catalogueAccountColumns()
