@@ -453,7 +453,7 @@ public:
         if (m_pending.startsWith("\xEF\xBB\xBF")) {
             Encoding = TCsvEncoding::Utf8Bom;
             m_pending.remove(0, 3);
-            m_utf8 = QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+            m_utf8 = Utf8Pieces();
             return true;
         }
         if (m_pending.startsWith("\xFF\xFE") || m_pending.startsWith("\xFE\xFF")) {
@@ -490,7 +490,7 @@ public:
         m_eof = false;
         Encoding = valid ? TCsvEncoding::Utf8 : TCsvEncoding::Windows1250;
         if (valid)
-            m_utf8 = QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+            m_utf8 = Utf8Pieces();
         return true;
     }
 
@@ -520,6 +520,14 @@ public:
     TCsvEncoding Encoding = TCsvEncoding::Utf8;
 
 private:
+    // Each piece ends on a whole character, so no state is carried; a byte
+    // order mark at the start of a piece is inside the text and stays there.
+    static QStringDecoder Utf8Pieces()
+    {
+        return QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                        QStringDecoder::Flag::ConvertInitialBom);
+    }
+
     // Reads until pending holds size bytes or the source ends.
     bool Fill(qsizetype size, QString *error)
     {
