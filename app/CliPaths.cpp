@@ -17,6 +17,11 @@ int RunPaths(const QStringList &args)
         Err(UsageText());
         return 2;
     }
+    // A FIFO in its place would make the settings reader wait for ever.
+    if (const QString refused = CheckSettingsStore(); !refused.isEmpty()) {
+        Err(refused + u'\n');
+        return 1;
+    }
     const QString settings = OpenSettings()->fileName();
     int topics = 0;
     for (int context : kHelpContexts)

@@ -181,6 +181,15 @@ QList<TUpl> LoadSlips(const TPrintArgs &a)
     return SlipsToPrint(*read.File, a.Marked);
 }
 
+// The user's settings (thousands separators, the printer, corrections) must
+// be readable, or the output would differ from what was set; a FIFO would
+// make the settings reader wait for ever.
+void CheckSettings()
+{
+    if (const QString refused = CheckSettingsStore(); !refused.isEmpty())
+        throw EKordavinaError(refused);
+}
+
 // The settings and the printer the arguments choose, shared by the commands.
 struct TPrintContext
 {
@@ -189,15 +198,20 @@ struct TPrintContext
 
     explicit TPrintContext(const TPrintArgs &a)
     {
-        if (const QString refused = CheckSettingsStore(); !refused.isEmpty())
-            throw EKordavinaError(refused);
+        CheckSettings();
         LoadSettings(Settings);
         ChoosePrinter(Printer, a, Settings);
         if (!a.CorrectFor.isEmpty()) {
             if (!CorrectedPrinters().contains(a.CorrectFor))
                 throw EKordavinaError(
                     QStringLiteral("Za štampač \"%1\" nije upisana korekcija.").arg(a.CorrectFor));
+            if (const QString bad = CheckStoredCorrection(a.CorrectFor); !bad.isEmpty())
+                throw EKordavinaError(bad);
             SetCorrectionFor(Printer, a.CorrectFor);
+        } else if (a.Pdf.isEmpty()) {
+            // A printer's own stored correction applies to its jobs.
+            if (const QString bad = CheckStoredCorrection(Printer.PrinterName()); !bad.isEmpty())
+                throw EKordavinaError(bad);
         }
     }
     TAmountOptions Amount() const { return {Settings.ThousandSep, Settings.IznosJednako}; }
@@ -213,14 +227,14 @@ int Fail(const EKordavinaError &e)
 
 int RunPrint(const QStringList &args)
 {
-    const auto a = ParseArgs(QStringLiteral("print"), args,
-                             {"--pdf", "--printer", "--marked", "--format", "--correct-for",
-                              "--strict"},
-                             true);
+    const auto a = ParseArgs(
+        QStringLiteral("print"), args,
+        {"--pdf", "--printer", "--marked", "--format", "--correct-for", "--strict"}, true);
     if (!a)
         return 2;
     try {
         CheckOutput(*a);
+        CheckSettings();
         const QList<TUpl> slips = LoadSlips(*a);
         if (!SlipChecksAllowPrinting(slips, a->Strict))
             return 3;

@@ -1,5 +1,7 @@
 #include "app/Cli.h"
 
+#include "core/FileLock.h"
+
 #include "core/SafeFile.h"
 #include "core/UplFileIO.h"
 
@@ -187,13 +189,20 @@ int RunConvert(const QStringList &args)
         Err(PathError(args[1], refused) + u'\n');
         return 1;
     }
+    // Not between another writer's read and write of the same output (an
+    // import appending to it would lose its slips or these).
+    TFileLock lock(args[1]);
+    if (!lock.Lock()) {
+        Err(PathError(args[1], lock.ErrorText()) + u'\n');
+        return 1;
+    }
     std::optional<TUplReadResult> r = ReadOrComplain(args[0]);
     if (!r)
         return 1;
     TUplFile &file = *r->File;
     file.FileName = args[1];
     QString error;
-    if (!WriteUplFile(file, &error)) {
+    if (!WriteUplFile(file, &error, {args[0]})) {
         Err(PathError(args[1], error) + u'\n');
         return 1;
     }

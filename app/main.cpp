@@ -20,6 +20,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <new>
 #include <optional>
 
 #ifdef Q_OS_WIN
@@ -173,7 +174,15 @@ int RunCommand(const Cli::Command &cmd, int argc, char **argv)
         InstallHelpKey();
         InstallScreenKeeper();
     }
-    return cmd.run(args);
+    try {
+        return cmd.run(args);
+    } catch (const std::bad_alloc &) {
+        // The last resort: a refusal, not an abort. Outputs are written
+        // through temporary files, so no earlier file has changed.
+        Cli::Err(QStringLiteral("kordavina %1: nema dovoljno memorije; ništa nije zapisano\n")
+                     .arg(QLatin1String(cmd.name)));
+        return 1;
+    }
 }
 
 // How long the splash stays at least; KORDAVINA_SPLASH_MS shortens it for

@@ -154,7 +154,7 @@ int main(int argc, char **argv)
     rawWrite.push_back(Seconds([&] { WriteAll(rawPath, bytes); }));
     exportT.push_back(Seconds([&] {
         QString error;
-        if (!WriteWholeFile(rawPath, ExportSlipsCsv(slips), &error))
+        if (!WriteSlipsCsv(rawPath, slips, &error))
             Fail("export failed");
     }));
 }

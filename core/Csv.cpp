@@ -26,12 +26,27 @@ bool TCsvReader::Next()
     const qsizetype n = m_text.size();
     m_spans.clear();
     m_buffer.resize(0);
-    if (m_pos >= n)
+    m_needsMore = false;
+    if (m_pos >= n) {
+        m_needsMore = m_moreToCome;
         return false;
+    }
+    const qsizetype start = m_pos;
+    // The record is not whole in the text yet: read it again with more.
+    auto wait = [&] {
+        m_pos = start;
+        --m_row;
+        m_spans.clear();
+        m_buffer.resize(0);
+        m_needsMore = true;
+        return false;
+    };
     ++m_row;
     for (;;) {
         TSpan span;
         if (m_pos >= n) {
+            if (m_moreToCome)
+                return wait();
             // A separator as the text's last character: one more empty field.
             span.Start = n;
             m_spans.append(span);
@@ -43,7 +58,9 @@ bool TCsvReader::Next()
             span.Start = run;
             for (;;) {
                 const qsizetype q = m_text.indexOf(u'"', from);
-                if (q < 0) {
+                if (q < 0 || (q + 1 == n && m_moreToCome)) {
+                    if (m_moreToCome)
+                        return wait(); // the quote may close, or be doubled, further on
                     m_error = QStringLiteral("Red %1: navodnici nisu zatvoreni do kraja datoteke")
                                   .arg(m_row);
                     m_pos = n;
@@ -71,6 +88,8 @@ bool TCsvReader::Next()
             }
             // Text after the closing quote is kept, as spreadsheets do.
             const qsizetype end = PlainEnd(m_pos);
+            if (end >= n && m_moreToCome)
+                return wait();
             if (end > m_pos) {
                 if (!span.InBuffer) {
                     const QStringView inside = m_text.mid(span.Start, span.Length);
@@ -84,6 +103,8 @@ bool TCsvReader::Next()
             }
         } else {
             const qsizetype end = PlainEnd(m_pos);
+            if (end >= n && m_moreToCome)
+                return wait();
             span.Start = m_pos;
             span.Length = end - m_pos;
             m_pos = end;
@@ -94,6 +115,8 @@ bool TCsvReader::Next()
         const QChar c = m_text[m_pos++];
         if (c == m_separator)
             continue;
+        if (c == u'\r' && m_pos >= n && m_moreToCome)
+            return wait(); // its LF may begin the next piece
         if (c == u'\r' && m_pos < n && m_text[m_pos] == u'\n')
             ++m_pos;
         return true;

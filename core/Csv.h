@@ -36,6 +36,16 @@ public:
     // Reads the next record; false at the end of the text or on a quoted field
     // left open (then Error() says so).
     bool Next();
+    // For text that arrives in pieces: while more is to come, Next() does not
+    // read a record the text may not hold whole yet (one without its line
+    // end, or with a quote still open) but returns false with NeedsMore().
+    // Consumed() is the length of the text the records read so far took; the
+    // caller keeps the rest, adds the next piece and reads on with a new
+    // reader that StartAtRow(Row()).
+    void SetMoreToCome(bool more) { m_moreToCome = more; }
+    bool NeedsMore() const { return m_needsMore; }
+    qsizetype Consumed() const { return m_pos; }
+    void StartAtRow(qsizetype row) { m_row = row; }
     // The spreadsheet row of the record just read.
     qsizetype Row() const { return m_row; }
     qsizetype FieldCount() const { return m_spans.size(); }
@@ -58,6 +68,8 @@ private:
     QList<TSpan> m_spans;
     QString m_buffer;
     QString m_error;
+    bool m_moreToCome = false;
+    bool m_needsMore = false;
 };
 
 // Splits decoded text. An empty line gives a record with one empty field; a

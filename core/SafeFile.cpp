@@ -11,6 +11,7 @@
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -74,6 +75,57 @@ int SyncPath(const QByteArray &name)
     const int e = SyncFd(fd);
     ::close(fd);
     return e;
+}
+
+// Gives a file that replaces another the owner and group of the one it
+// replaces, as far as this process may: root keeps a user's file the user's,
+// an owner keeps the file's group when it is one of theirs. What may not be
+// set stays as it is (the mode is set apart, as before).
+void KeepOwner(int fd, const struct stat &old)
+{
+    struct stat now;
+    if (::fstat(fd, &now) != 0 || (now.st_uid == old.st_uid && now.st_gid == old.st_gid))
+        return;
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0 && now.st_gid != old.st_gid)
+        (void)::fchown(fd, uid_t(-1), old.st_gid);
+}
+
+// A temporary file's name for target "NAME": ".NAME.kordavina-XXXXXX.tmp",
+// hidden and recognisable, with NAME shortened (on a character boundary) so
+// that the whole stays within the 255 bytes a file name may have.
+constexpr char kTempMark[] = ".kordavina-";
+constexpr qsizetype kMaxNameBytes = 255;
+
+QByteArray TempPrefix(const QString &fileName)
+{
+    const qsizetype room = kMaxNameBytes - 1 - (qsizetype(sizeof kTempMark) - 1) - 6 - 4;
+    QByteArray name = QFile::encodeName(fileName);
+    if (name.size() > room) {
+        qsizetype cut = room;
+        while (cut > 0 && (uchar(name[cut]) & 0xC0) == 0x80)
+            --cut; // not inside a UTF-8 character
+        name.truncate(cut);
+    }
+    return '.' + name + kTempMark;
+}
+
+// Removes temporary files of the same target that no writer holds any more
+// (one killed mid-write). A live writer holds a lock on its temporary file.
+void RemoveStaleTemps(const QString &folder, const QByteArray &prefix)
+{
+    const QDir dir(folder);
+    const QStringList names = dir.entryList(
+        {QFile::decodeName(prefix) + QStringLiteral("??????.tmp")}, QDir::Files | QDir::Hidden);
+    for (const QString &n : names) {
+        const QByteArray path = QFile::encodeName(dir.filePath(n));
+        const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
+        if (fd < 0)
+            continue;
+        struct stat st;
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlink(path.constData());
+        ::close(fd);
+    }
 }
 #endif
 
@@ -228,6 +280,14 @@ bool TAtomicWriter::Open(const QStringList &inputs)
     // Unbuffered: a buffered QSaveFile writes its last bytes inside commit(),
     // and Qt 6.4 renames the short file over the target even when that final
     // write fails (a full disk). Unbuffered, every failure shows at write().
+#ifdef Q_OS_UNIX
+    struct stat old;
+    m_hasOwner = ::stat(QFile::encodeName(m_file.fileName()).constData(), &old) == 0;
+    if (m_hasOwner) {
+        m_uid = old.st_uid;
+        m_gid = old.st_gid;
+    }
+#endif
     errno = 0;
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return Fail(QtOrSystemText(m_file, errno));
@@ -270,7 +330,14 @@ bool TAtomicWriter::Commit()
 #ifdef Q_OS_UNIX
     // commit() syncs too but ignores the answer; a disk that cannot take the
     // data must stop the rename.
-    if (const int fd = m_file.handle(); fd >= 0) {
+    const int fd = m_file.handle();
+    if (fd >= 0 && m_hasOwner) {
+        struct stat old;
+        old.st_uid = uid_t(m_uid);
+        old.st_gid = gid_t(m_gid);
+        KeepOwner(fd, old);
+    }
+    if (fd >= 0) {
         const int e = SyncFd(fd);
         if (e != 0 && e != EINVAL && e != EROFS)
             return Fail(SystemErrorText(e));
@@ -329,6 +396,16 @@ void TTemporaryOutput::Cancel()
     if (!m_temp.isEmpty())
         QFile::remove(m_temp);
     m_temp.clear();
+    CloseHold();
+}
+
+void TTemporaryOutput::CloseHold()
+{
+#ifdef Q_OS_UNIX
+    if (m_fd >= 0)
+        ::close(m_fd);
+#endif
+    m_fd = -1;
 }
 
 bool TTemporaryOutput::Begin(const QString &target, const QStringList &inputs)
@@ -346,35 +423,50 @@ bool TTemporaryOutput::Begin(const QString &target, const QStringList &inputs)
     if (!refused.isEmpty())
         return Fail(refused);
 
-    const QString base = QFileInfo(m_target).absolutePath() + QLatin1Char('/') +
-                         QFileInfo(m_target).fileName() + QLatin1Char('.');
 #ifdef Q_OS_UNIX
+    const QString folder = QFileInfo(m_target).absolutePath();
     // 0666 through the umask, as a new file; an existing target's mode is
     // given to it at the rename (a read-only mode now would stop the writer).
     struct stat existing;
     m_mode = -1;
+    m_uid = m_gid = -1;
     if (::stat(QFile::encodeName(m_target).constData(), &existing) == 0) {
         if (::access(QFile::encodeName(m_target).constData(), W_OK) != 0)
             return Fail(SystemErrorText(errno)); // as QSaveFile refuses it
         m_mode = int(existing.st_mode & 07777);
+        m_uid = int(existing.st_uid);
+        m_gid = int(existing.st_gid);
     }
+    const QByteArray prefix = TempPrefix(QFileInfo(m_target).fileName());
+    RemoveStaleTemps(folder, prefix);
+    static const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString name = base + QString::number(QRandomGenerator::global()->generate(), 36) +
-                             QLatin1String(".tmp");
+        QByteArray leaf = prefix;
+        for (int i = 0; i < 6; ++i)
+            leaf += digits[QRandomGenerator::global()->bounded(36)];
+        leaf += ".tmp";
+        const QString name = folder + QLatin1Char('/') + QFile::decodeName(leaf);
         const QByteArray encoded = QFile::encodeName(name);
-        const int fd = ::open(encoded.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd = ::open(encoded.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0) {
             if (errno == EEXIST)
                 continue;
             return Fail(SystemErrorText(errno));
         }
-        ::close(fd);
+        // Held open and locked until the rename: another writer of the same
+        // target takes an unlocked one for a dead writer's and removes it.
+        struct stat mine, named;
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::fstat(fd, &mine) != 0 ||
+            ::stat(encoded.constData(), &named) != 0 || !SameFile(mine, named)) {
+            ::close(fd); // removed in the moment before the lock; another name
+            continue;
+        }
+        m_fd = fd;
         m_temp = name;
         return true;
     }
     return Fail(SystemErrorText(EEXIST));
 #else
-    Q_UNUSED(base);
     // A read-only target is refused now, as the rename would refuse it.
     if (const QString refusedHere = SafeFileWin::ReplaceRefusal(m_target); !refusedHere.isEmpty())
         return Fail(refusedHere);
@@ -418,12 +510,19 @@ bool TTemporaryOutput::Commit(const std::function<QString(const QString &)> &ver
     if (!reason.isEmpty())
         return Fail(DiskReason(reason));
 #ifdef Q_OS_UNIX
+    if (m_fd >= 0 && m_uid >= 0) {
+        struct stat old;
+        old.st_uid = uid_t(m_uid);
+        old.st_gid = gid_t(m_gid);
+        KeepOwner(m_fd, old);
+    }
     if (m_mode >= 0 && ::chmod(temp.constData(), mode_t(m_mode)) != 0)
         return Fail(SystemErrorText(errno));
     if (const int e = SyncPath(temp); e != 0 && e != EINVAL)
         return Fail(SystemErrorText(e));
     if (::rename(temp.constData(), QFile::encodeName(m_target).constData()) != 0)
         return Fail(SystemErrorText(errno));
+    CloseHold();
     // The rename itself survives a crash once the folder is on the disk too.
     SyncPath(QFile::encodeName(QFileInfo(m_target).absolutePath()));
 #else

@@ -61,6 +61,8 @@ QString CheckOutputPath(const QString &path, const QStringList &inputs = {});
 //   TAtomicWriter w(path);
 //   if (!w.Open() || !w.Write(bytes) || !w.Commit()) report PathError(path, w.ErrorText());
 //
+// An existing target keeps its owner and group where this process may set
+// them (root writing a user's file leaves it the user's), and its mode.
 // Built on QSaveFile opened unbuffered, so that each failing write is seen at
 // once with its errno; the data is flushed to the disk (fsync) before the
 // rename. After a failure every further call fails, nothing more is written,
@@ -90,6 +92,9 @@ private:
 
     QSaveFile m_file;
     qint64 m_written = 0;
+    bool m_hasOwner = false; // the target existed: its owner and group are kept
+    long long m_uid = -1;
+    long long m_gid = -1;
     bool m_open = false;
     bool m_failed = false;
     QString m_error;
@@ -104,7 +109,11 @@ bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *
                          const QStringList &inputs = {});
 
 // An output that another writer produces by file name (a PDF printer, for
-// example): it writes into TempPath(), a new empty file in the target's folder;
+// example): it writes into TempPath(), a new empty file in the target's folder
+// named ".NAME.kordavina-XXXXXX.tmp" (NAME shortened to keep within 255
+// bytes); temporary files of the same target left by a writer that died are
+// removed by the next Begin. Commit keeps an existing target's owner and group
+// where this process may set them;
 // Commit checks and flushes it, gives it the permissions the target has (or a
 // new file gets) and renames it over the target. A target that cannot be
 // written is refused, as QSaveFile does. Symbolic links to an existing
@@ -145,7 +154,11 @@ private:
     QString m_target;
     QString m_temp;
     QString m_error;
-    int m_mode = -1; // an existing target's permissions
+    int m_mode = -1;      // an existing target's permissions
+    long long m_uid = -1; // an existing target's owner and group
+    long long m_gid = -1;
+    int m_fd = -1; // holds the temporary file's lock (Unix) until the rename
+    void CloseHold();
 };
 
 // Empty when the file at path ends with a whole PDF: the last "%%EOF" at its

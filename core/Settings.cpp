@@ -3,6 +3,8 @@
 #include "core/Rounding.h"
 #include "core/SafeFile.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
@@ -160,7 +162,17 @@ QString CheckSettingsStore()
     if (path.isEmpty())
         return QString();
     const QString refused = CheckOutputPath(path);
-    return refused.isEmpty() ? QString() : PathError(path, refused);
+    if (!refused.isEmpty())
+        return PathError(path, refused);
+    // A store that is there but cannot be read would leave every setting at
+    // its default without a word (QSettings says nothing).
+    if (QFileInfo::exists(path)) {
+        QFile file;
+        QString reason;
+        if (!OpenRegularFile(file, path, &reason))
+            return PathError(path, reason);
+    }
+    return QString();
 }
 
 void LoadInch()

@@ -1,9 +1,11 @@
 #include "core/SlipCommands.h"
 
 #include "core/AppFolder.h"
+#include "core/SafeFile.h"
 #include "core/UplFileIO.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <charconv>
@@ -339,11 +341,13 @@ bool DefaultSlipExists()
     return QFile::exists(DefaultSlipPath());
 }
 
-TUpl StartingSlip()
+TUpl StartingSlip(QString *warning)
 {
-    if (!DefaultSlipExists())
+    if (!DefaultSlipExists() && !QFileInfo(DefaultSlipPath()).isSymLink())
         return NewSlip();
     const TUplReadResult r = ReadUplFile(DefaultSlipPath());
+    if (r.Status != TUplReadResult::Ok && warning)
+        *warning = PathError(DefaultSlipPath(), r.Error);
     if (r.Status != TUplReadResult::Ok || !r.File || r.File->Count() == 0)
         return NewSlip();
     return CopySlip(r.File->SlipByIndex(0));

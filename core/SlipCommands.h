@@ -112,8 +112,9 @@ qint64 AmountCents(double amount);
 QString DefaultSlipPath();
 bool DefaultSlipExists();
 // The first slip of the default slip file; a new slip when the file is
-// missing, cannot be read, is refused by the reader or holds no slip.
-TUpl StartingSlip();
+// missing, cannot be read, is refused by the reader or holds no slip. In the
+// two middle cases warning gets "PATH: reason", for the user to hear of it.
+TUpl StartingSlip(QString *warning = nullptr);
 // Writes the default slip file with empty notes and slip as its only slip.
 // False, with the system's reason in error, when it could not be written.
 bool WriteDefaultSlip(const TUpl &slip, QString *error = nullptr);

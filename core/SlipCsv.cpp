@@ -3,15 +3,17 @@
 #include "core/AppFolder.h"
 #include "core/CsvCells.h"
 #include "core/NumberChecks.h"
+#include "core/SafeFile.h"
 #include "core/UplFileIO.h"
 #include "core/Win1250.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
+#include <QStringDecoder>
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -350,86 +352,400 @@ QString CsvFloatText(float value)
     return ShortestText(value);
 }
 
-TSlipCsvImport ImportSlipsCsv(const QByteArray &bytes, const TUpl &defaults)
+namespace {
+
+constexpr qsizetype kRefusalsKept = 100;
+// A record longer than this is no spreadsheet row (a quote left open, most
+// likely); it is refused rather than held whole.
+constexpr qsizetype kLongestRecord = qsizetype(16) << 20;
+
+// Bytes from a file or from memory, read from the start again when asked.
+class TByteSource
 {
-    TSlipCsvImport result;
-    const TCsvText decoded = DecodeCsvBytes(bytes);
-    result.Encoding = decoded.Encoding;
-    result.Separator = DetectCsvSeparator(decoded.Text);
-    TCsvReader reader(decoded.Text, result.Separator);
-    if (!reader.Next()) {
-        result.Error =
-            reader.Error().isEmpty() ? QStringLiteral("Datoteka je prazna") : reader.Error();
-        return result;
+public:
+    virtual ~TByteSource() = default;
+    // Up to size bytes; 0 at the end, -1 on a read error (ErrorText()).
+    virtual qint64 Read(char *data, qint64 size) = 0;
+    virtual bool Rewind() = 0;
+    virtual QString ErrorText() const { return {}; }
+};
+
+class TMemorySource : public TByteSource
+{
+public:
+    explicit TMemorySource(const QByteArray &bytes) : m_bytes(bytes) {}
+    qint64 Read(char *data, qint64 size) override
+    {
+        const qint64 n = std::min<qint64>(size, m_bytes.size() - m_pos);
+        std::memcpy(data, m_bytes.constData() + m_pos, size_t(n));
+        m_pos += n;
+        return n;
+    }
+    bool Rewind() override
+    {
+        m_pos = 0;
+        return true;
     }
 
-    // Header: which column of the file feeds which field.
-    const qsizetype headerSize = reader.FieldCount();
-    QList<std::pair<qsizetype, const TColumn *>> used; // file column, field
-    for (qsizetype i = 0; i < headerSize; ++i) {
-        const QStringView cell = reader.Field(i).trimmed();
-        const TColumn *col = nullptr;
-        for (const TColumn &c : kColumns)
-            if (cell.compare(QLatin1String(c.Name), Qt::CaseInsensitive) == 0)
-                col = &c;
-        if (!col) {
-            if (!cell.isEmpty())
-                result.UnknownColumns += cell.toString();
-            continue;
+private:
+    const QByteArray &m_bytes;
+    qsizetype m_pos = 0;
+};
+
+class TFileSource : public TByteSource
+{
+public:
+    explicit TFileSource(QFile &file) : m_file(file) {}
+    qint64 Read(char *data, qint64 size) override
+    {
+        // No further than the size at opening: a growing file cannot make
+        // the import run on.
+        const qint64 left = m_size - m_pos;
+        if (left <= 0)
+            return 0;
+        const qint64 n = m_file.read(data, std::min(size, left));
+        if (n > 0)
+            m_pos += n;
+        return n;
+    }
+    bool Rewind() override
+    {
+        m_pos = 0;
+        return m_file.seek(0);
+    }
+    QString ErrorText() const override { return m_file.errorString(); }
+
+private:
+    QFile &m_file;
+    qint64 m_size = m_file.size();
+    qint64 m_pos = 0;
+};
+
+// Bytes to be read at the next call: the end of data may cut a UTF-8
+// character, whose start waits for the next piece.
+qsizetype WholeUtf8(const char *data, qsizetype size)
+{
+    qsizetype i = size;
+    for (int back = 0; back < 3 && i > 0 && (uchar(data[i - 1]) & 0xC0) == 0x80; ++back)
+        --i;
+    if (i == 0)
+        return size;
+    const uchar lead = uchar(data[i - 1]);
+    const qsizetype need = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    return need > size - (i - 1) ? i - 1 : size;
+}
+
+// Decoded text, piece by piece, in the encoding DecodeCsvBytes would find.
+class TCsvDecoder
+{
+public:
+    TCsvDecoder(TByteSource &source, qsizetype chunk) : m_source(source), m_chunk(chunk) {}
+
+    // Finds the encoding (reading a file without a mark through once).
+    bool Start(QString *error)
+    {
+        if (!Fill(4, error))
+            return false;
+        if (m_pending.startsWith("\xEF\xBB\xBF")) {
+            Encoding = TCsvEncoding::Utf8Bom;
+            m_pending.remove(0, 3);
+            m_utf8 = Utf8Pieces();
+            return true;
         }
-        for (const auto &u : used)
-            if (u.second == col) {
-                result.Error = QStringLiteral("Kolona %1 se ponavlja u prvom redu")
-                                   .arg(QLatin1String(col->Name));
-                return result;
+        if (m_pending.startsWith("\xFF\xFE") || m_pending.startsWith("\xFE\xFF")) {
+            if (const auto encoding = QStringConverter::encodingForData(m_pending)) {
+                Encoding = TCsvEncoding::Utf16;
+                m_utf16 = QStringDecoder(*encoding); // keeps state; drops the mark
+                return true;
             }
-        used.append({i, col});
-    }
-    if (used.isEmpty()) {
-        result.Error = QStringLiteral("Prvi red ne imenuje nijedno polje uplatnice "
-                                      "(Opis, RacunPosiljaoca, Svrha, Iznos, …)");
-        return result;
+        }
+        // UTF-8 only when the whole file is: one pass to find out.
+        QStringDecoder check(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        bool valid = true;
+        for (;;) {
+            const qsizetype whole =
+                m_eof ? m_pending.size() : WholeUtf8(m_pending.constData(), m_pending.size());
+            // decode() is lazy: the text must be made for the check to run.
+            const QString text = check.decode(QByteArrayView(m_pending.constData(), whole));
+            if (check.hasError()) {
+                valid = false;
+                break;
+            }
+            m_pending.remove(0, whole);
+            if (m_eof)
+                break;
+            if (!Fill(m_pending.size() + m_chunk, error))
+                return false;
+        }
+        if (!m_source.Rewind()) {
+            if (error)
+                *error = m_source.ErrorText();
+            return false;
+        }
+        m_pending.clear();
+        m_eof = false;
+        Encoding = valid ? TCsvEncoding::Utf8 : TCsvEncoding::Windows1250;
+        if (valid)
+            m_utf8 = Utf8Pieces();
+        return true;
     }
 
-    const bool checkCodePage = decoded.Encoding != TCsvEncoding::Windows1250;
-    while (reader.Next()) {
+    // Appends the next piece of at least about want characters to text;
+    // false at the end (AtEnd()) or on a read error.
+    bool Next(QString &text, qsizetype want, QString *error)
+    {
+        if (m_eof && m_pending.isEmpty())
+            return false;
+        if (!Fill(std::max(want, m_chunk), error))
+            return false;
+        qsizetype take = m_pending.size();
+        if (Encoding == TCsvEncoding::Utf8 || Encoding == TCsvEncoding::Utf8Bom) {
+            if (!m_eof)
+                take = WholeUtf8(m_pending.constData(), m_pending.size());
+            text += m_utf8.decode(QByteArrayView(m_pending.constData(), take));
+        } else if (Encoding == TCsvEncoding::Utf16) {
+            text += m_utf16.decode(QByteArrayView(m_pending.constData(), take));
+        } else {
+            text += Win1250::Decode(m_pending.constData(), take);
+        }
+        m_pending.remove(0, take);
+        return true;
+    }
+    bool AtEnd() const { return m_eof && m_pending.isEmpty(); }
+
+    TCsvEncoding Encoding = TCsvEncoding::Utf8;
+
+private:
+    // Each piece ends on a whole character, so no state is carried; a byte
+    // order mark at the start of a piece is inside the text and stays there.
+    static QStringDecoder Utf8Pieces()
+    {
+        return QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                        QStringDecoder::Flag::ConvertInitialBom);
+    }
+
+    // Reads until pending holds size bytes or the source ends.
+    bool Fill(qsizetype size, QString *error)
+    {
+        while (!m_eof && m_pending.size() < size) {
+            const qsizetype had = m_pending.size();
+            m_pending.resize(size);
+            const qint64 n = m_source.Read(m_pending.data() + had, size - had);
+            m_pending.resize(had + std::max<qint64>(n, 0));
+            if (n < 0) {
+                if (error)
+                    *error = m_source.ErrorText();
+                return false;
+            }
+            if (n == 0)
+                m_eof = true;
+        }
+        return true;
+    }
+
+    TByteSource &m_source;
+    qsizetype m_chunk;
+    QByteArray m_pending; // read, not yet decoded
+    bool m_eof = false;
+    QStringDecoder m_utf8;
+    QStringDecoder m_utf16;
+};
+
+// The header's meaning and the rows after it.
+class TSlipRows
+{
+public:
+    TSlipRows(TSlipCsvImport &result, const TUpl &defaults, const TSlipSink &take)
+        : m_result(result), m_defaults(defaults), m_take(take)
+    {}
+
+    // Which column of the file feeds which field; false when the header is refused.
+    bool Header(const TCsvReader &reader)
+    {
+        m_headerSize = reader.FieldCount();
+        for (qsizetype i = 0; i < m_headerSize; ++i) {
+            const QStringView cell = reader.Field(i).trimmed();
+            const TColumn *col = nullptr;
+            for (const TColumn &c : kColumns)
+                if (cell.compare(QLatin1String(c.Name), Qt::CaseInsensitive) == 0)
+                    col = &c;
+            if (!col) {
+                if (!cell.isEmpty())
+                    m_result.UnknownColumns += cell.toString();
+                continue;
+            }
+            for (const auto &u : m_used)
+                if (u.second == col) {
+                    m_result.Error = QStringLiteral("Kolona %1 se ponavlja u prvom redu")
+                                         .arg(QLatin1String(col->Name));
+                    return false;
+                }
+            m_used.append({i, col});
+        }
+        if (m_used.isEmpty()) {
+            m_result.Error = QStringLiteral("Prvi red ne imenuje nijedno polje uplatnice "
+                                            "(Opis, RacunPosiljaoca, Svrha, Iznos, …)");
+            return false;
+        }
+        return true;
+    }
+
+    void Row(const TCsvReader &reader, bool checkCodePage)
+    {
         bool blank = true;
         for (qsizetype i = 0; i < reader.FieldCount() && blank; ++i)
             blank = reader.Field(i).trimmed().isEmpty();
         if (blank)
-            continue; // empty rows a spreadsheet leaves in its range
+            return; // empty rows a spreadsheet leaves in its range
         bool refused = false;
-        for (qsizetype i = headerSize; i < reader.FieldCount(); ++i)
+        for (qsizetype i = m_headerSize; i < reader.FieldCount(); ++i)
             if (!reader.Field(i).isEmpty()) {
-                result.Refused.append(
-                    {reader.Row(), QStringLiteral("red ima %1 ćelija, a prvi red samo %2 kolona")
-                                       .arg(reader.FieldCount())
-                                       .arg(headerSize)});
+                Refuse({reader.Row(), QStringLiteral("red ima %1 ćelija, a prvi red samo %2 kolona")
+                                          .arg(reader.FieldCount())
+                                          .arg(m_headerSize)});
                 refused = true;
                 break;
             }
-        TUpl slip = defaults;
-        for (const auto &[index, col] : used) {
+        TUpl slip = m_defaults;
+        for (const auto &[index, col] : m_used) {
             const QStringView cell =
                 index < reader.FieldCount() ? reader.Field(index) : QStringView();
             if (const auto reason = Apply(*col, cell, slip, checkCodePage)) {
-                result.Refused.append({reader.Row(), *reason});
+                Refuse({reader.Row(), *reason});
                 refused = true;
             }
         }
-        if (refused)
-            continue;
-        // The checks print makes, reported here already; they do not refuse.
-        if (const QStringList problems = SlipCheckProblems(slip); !problems.isEmpty())
-            result.Warnings.append({reader.Row(), problems.join(QStringLiteral("; "))});
-        result.Slips.append(std::move(slip));
+        if (!refused) {
+            // The checks print makes, reported here already; they do not refuse.
+            if (const QStringList problems = SlipCheckProblems(slip); !problems.isEmpty()) {
+                if (m_result.Warnings.size() < kRefusalsKept)
+                    m_result.Warnings.append({reader.Row(), problems.join(QStringLiteral("; "))});
+                else
+                    ++m_result.MoreWarnings;
+            }
+            ++m_result.Taken;
+            m_take(std::move(slip));
+        }
     }
-    if (!reader.Error().isEmpty()) {
-        result.Error = reader.Error();
-        result.Slips.clear();
-        result.Refused.clear();
-        result.Warnings.clear();
+
+private:
+    void Refuse(TCsvRefusal refusal)
+    {
+        if (m_result.Refused.size() < kRefusalsKept)
+            m_result.Refused.append(std::move(refusal));
+        else
+            ++m_result.MoreRefused;
     }
+
+    TSlipCsvImport &m_result;
+    const TUpl &m_defaults;
+    const TSlipSink &m_take;
+    qsizetype m_headerSize = 0;
+    QList<std::pair<qsizetype, const TColumn *>> m_used; // file column, field
+};
+
+TSlipCsvImport ImportFrom(TByteSource &source, const TUpl &defaults, const TSlipSink &take,
+                          qsizetype chunk)
+{
+    TSlipCsvImport result;
+    TCsvDecoder decoder(source, chunk);
+    QString readError;
+    auto failRead = [&] {
+        result.Error = readError.isEmpty() ? QStringLiteral("čitanje nije uspjelo") : readError;
+        return result;
+    };
+    if (!decoder.Start(&readError))
+        return failRead();
+    result.Encoding = decoder.Encoding;
+
+    QString text;
+    // The separator is the header line's: read on until the text has a line
+    // end outside quotes, where DetectCsvSeparator stops (or the file ends).
+    const auto headerEnds = [](QStringView t) {
+        bool quoted = false;
+        for (QChar c : t) {
+            if (c == u'"')
+                quoted = !quoted;
+            else if (!quoted && (c == u'\n' || c == u'\r'))
+                return true;
+        }
+        return false;
+    };
+    while (!headerEnds(text) && text.size() < kLongestRecord && !decoder.AtEnd())
+        if (!decoder.Next(text, chunk, &readError))
+            return failRead();
+    result.Separator = DetectCsvSeparator(text);
+
+    TSlipRows rows(result, defaults, take);
+    const bool checkCodePage = decoder.Encoding != TCsvEncoding::Windows1250;
+    bool header = true;
+    qsizetype row = 0;
+    for (;;) {
+        TCsvReader reader(text, result.Separator);
+        reader.StartAtRow(row);
+        reader.SetMoreToCome(!decoder.AtEnd());
+        while (reader.Next()) {
+            if (header) {
+                header = false;
+                if (!rows.Header(reader))
+                    return result;
+            } else {
+                rows.Row(reader, checkCodePage);
+            }
+        }
+        if (!reader.Error().isEmpty()) {
+            result.Error = reader.Error();
+            return result;
+        }
+        row = reader.Row();
+        if (!reader.NeedsMore())
+            break;
+        text.remove(0, reader.Consumed());
+        if (text.size() >= kLongestRecord) {
+            result.Error =
+                QStringLiteral("Red %1: red je duži od %2 znakova (navodnici možda nisu zatvoreni)")
+                    .arg(row + 1)
+                    .arg(kLongestRecord);
+            return result;
+        }
+        // A record longer than the piece: read as much again as is waiting,
+        // so that a long record is gone over a few times, not once per piece.
+        if (!decoder.Next(text, std::max(chunk, text.size()), &readError))
+            return failRead();
+    }
+    if (header && result.Error.isEmpty())
+        result.Error = QStringLiteral("Datoteka je prazna");
+    return result;
+}
+
+} // namespace
+
+TSlipCsvImport ImportSlipsCsv(const QByteArray &bytes, const TUpl &defaults, qsizetype chunk)
+{
+    TMemorySource source(bytes);
+    TSlipCsvImport result;
+    QList<TUpl> slips;
+    result = ImportFrom(
+        source, defaults, [&slips](TUpl &&slip) { slips.append(std::move(slip)); }, chunk);
+    if (result.Error.isEmpty())
+        result.Slips = std::move(slips);
+    else
+        result.Refused.clear(), result.MoreRefused = 0, result.Taken = 0, result.Warnings.clear(),
+            result.MoreWarnings = 0;
+    return result;
+}
+
+TSlipCsvImport ImportSlipsCsvFile(const QString &path, const TUpl &defaults, const TSlipSink &take)
+{
+    QFile file;
+    TSlipCsvImport result;
+    if (!OpenRegularFile(file, path, &result.Error))
+        return result;
+    TFileSource source(file);
+    result = ImportFrom(source, defaults, take, qsizetype(1) << 20);
+    if (!result.Error.isEmpty())
+        result.Refused.clear(), result.MoreRefused = 0, result.Taken = 0, result.Warnings.clear(),
+            result.MoreWarnings = 0;
     return result;
 }
 
@@ -469,42 +785,50 @@ QByteArray ExportSlipsCsv(const QList<TUpl> &slips)
     return QByteArray("\xEF\xBB\xBF") + out.toUtf8();
 }
 
-TUpl ImportDefaultSlip()
+QString ImportDefaultPath()
 {
-    const QString path = ProgramFile(QStringLiteral("Default1.upl"));
-    if (QFileInfo::exists(path)) {
-        TUplReadResult r = ReadUplFile(path);
-        if (r.Status == TUplReadResult::Ok && !r.File->Uplatnice.isEmpty())
-            return r.File->Uplatnice.front();
-    }
-    return NewSlip();
+    return ProgramFile(QStringLiteral("Default1.upl"));
 }
 
-bool WriteWholeFile(const QString &path, const QByteArray &bytes, QString *error)
+std::optional<TUpl> ImportDefaultSlip(QString *error)
 {
-    // Unbuffered: a buffered save file writes its last bytes inside commit(),
-    // which then reports success for a file cut short by a full disk.
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+    // Only a missing file means "no defaults"; one that is there but cannot
+    // be used would leave the slips without what the user put into it.
+    const QString path = ImportDefaultPath();
+    QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return NewSlip();
+    const TUplReadResult r = ReadUplFile(path);
+    if (r.Status != TUplReadResult::Ok) {
         if (error)
-            *error = f.errorString();
-        return false;
+            *error = PathError(path, r.Error);
+        return std::nullopt;
     }
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const qint64 n = f.write(bytes.constData() + done, bytes.size() - done);
-        if (n <= 0) {
-            if (error)
-                *error = f.errorString();
-            f.cancelWriting();
-            return false;
+    if (r.File->Uplatnice.isEmpty())
+        return NewSlip();
+    return r.File->Uplatnice.front();
+}
+
+bool WriteSlipsCsv(const QString &path, const QList<TUpl> &slips, QString *error,
+                   const QStringList &inputs)
+{
+    // In batches, so that a large file is never held whole as text; each
+    // batch after the first leaves out the mark and the header it repeats.
+    constexpr qsizetype batch = 4096;
+    const qsizetype prefix = ExportSlipsCsv({}).size();
+    TAtomicWriter w(path);
+    if (w.Open(inputs)) {
+        if (slips.isEmpty())
+            w.Write(ExportSlipsCsv({}));
+        for (qsizetype i = 0; i < slips.size() && !w.Failed(); i += batch) {
+            const QByteArray bytes = ExportSlipsCsv(slips.mid(i, batch));
+            const qsizetype skip = i == 0 ? 0 : prefix;
+            w.Write(bytes.constData() + skip, bytes.size() - skip);
         }
-        done += n;
+        if (!w.Failed())
+            w.Commit();
     }
-    if (!f.commit()) {
-        if (error)
-            *error = f.errorString();
-        return false;
-    }
-    return true;
+    if (w.Failed() && error)
+        *error = w.ErrorText();
+    return !w.Failed();
 }

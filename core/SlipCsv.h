@@ -3,6 +3,7 @@
 #include "core/Csv.h"
 #include "core/Upl.h"
 
+#include <functional>
 #include <optional>
 
 // Slips exchanged with spreadsheets. The first row names the slip fields as
@@ -25,11 +26,14 @@ QString CsvRefusalText(const TCsvRefusal &refusal);
 
 struct TSlipCsvImport
 {
-    QList<TUpl> Slips;          // the rows taken, in order
-    QList<TCsvRefusal> Refused; // the rows not taken, each reason once
+    QList<TUpl> Slips;          // the rows taken, in order (ImportSlipsCsv only)
+    qsizetype Taken = 0;        // how many rows were taken
+    QList<TCsvRefusal> Refused; // the rows not taken, each reason once (the first 100)
+    qsizetype MoreRefused = 0;  // reasons beyond those listed
     // Rows taken whose accounts or taxpayer number fail the checks print warns
-    // about (SlipCheckProblems(), joined by "; ").
+    // about (SlipCheckProblems(), joined by "; "); the first 100.
     QList<TCsvRefusal> Warnings;
+    qsizetype MoreWarnings = 0; // warnings beyond those listed
     QStringList UnknownColumns; // header cells that name no field; their cells are ignored
     QString Error;              // the whole file was refused (no slips then)
     TCsvEncoding Encoding = TCsvEncoding::Utf8;
@@ -37,21 +41,36 @@ struct TSlipCsvImport
 };
 
 // Reads a CSV file's bytes. defaults is what a column the file does not have
-// leaves in each slip (ImportDefaultSlip()).
-TSlipCsvImport ImportSlipsCsv(const QByteArray &bytes, const TUpl &defaults);
+// leaves in each slip (ImportDefaultSlip()). The text is decoded and read in
+// pieces of about chunk bytes (small pieces serve tests; the result is the
+// same whatever the size).
+TSlipCsvImport ImportSlipsCsv(const QByteArray &bytes, const TUpl &defaults,
+                              qsizetype chunk = qsizetype(1) << 20);
+
+// Reads the CSV file at path row by row (a regular file only: see
+// OpenRegularFile), holding no more of its text than the row being read: each
+// slip taken is handed to take at once, and Slips stays empty. When Error is
+// set, what take was handed must be dropped.
+using TSlipSink = std::function<void(TUpl &&slip)>;
+TSlipCsvImport ImportSlipsCsvFile(const QString &path, const TUpl &defaults, const TSlipSink &take);
 
 // Writes slips for a spreadsheet in Bosnian settings: UTF-8 with a byte order
 // mark, ';' between fields, decimal comma, lines ending in CR LF, dates with
 // their dots. Reading the result back gives the same slips.
 QByteArray ExportSlipsCsv(const QList<TUpl> &slips);
 
-// Replaces path with bytes through a temporary file, so that a failed write
-// (a full disk) leaves the previous file as it was.
-bool WriteWholeFile(const QString &path, const QByteArray &bytes, QString *error = nullptr);
+// Writes ExportSlipsCsv(slips) to path through TAtomicWriter (a target that
+// is one of inputs, a FIFO or a device is refused; a failed write leaves the
+// previous file as it was), in batches rather than as one text.
+bool WriteSlipsCsv(const QString &path, const QList<TUpl> &slips, QString *error = nullptr,
+                   const QStringList &inputs = {});
 
-// What a new slip starts from: the first slip of Default1.upl in the program's
-// folder, or a new slip when that file is missing, unreadable or empty.
-TUpl ImportDefaultSlip();
+// What an imported slip starts from: the first slip of Default1.upl in the
+// program's folder, or a new slip when that file is missing or holds no
+// slip. A file that is there but cannot be read (damaged, a FIFO, a folder,
+// no permission) gives nothing, and error "PATH: reason".
+QString ImportDefaultPath();
+std::optional<TUpl> ImportDefaultSlip(QString *error = nullptr);
 
 // A number as spreadsheets write it: decimal comma or point, optional sign,
 // optional thousands separators ('.', ',', blanks or apostrophes) between

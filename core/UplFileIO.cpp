@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -312,6 +313,13 @@ public:
         std::memcpy(m_p, data, size_t(n));
         m_p += n;
     }
+    // Hands a large piece straight on, after what the buffer holds.
+    void Pass(const char *data, qsizetype n)
+    {
+        Flush();
+        if (n > 0 && m_ok)
+            m_ok = m_flush(data, n);
+    }
 
 private:
     qsizetype Room() const { return m_bytes.constData() + m_bytes.size() - m_p; }
@@ -452,41 +460,49 @@ TUplReadResult ReadUplFile(const QString &path)
 
 namespace {
 
-template <typename Flush> void Serialise(const TUplFile &file, TWriter<Flush> &w)
+template <typename Flush> void SerialiseSlip(const TUpl &u, TWriter<Flush> &w)
+{
+    w.Text(u.Opis);
+    w.Text(u.RacunPosiljaoca);
+    w.Text(u.Posiljalac);
+    w.Text(u.Svrha);
+    w.Text(u.RacunPrimaoca);
+    w.Text(u.Primalac);
+    w.Double(u.Iznos);
+    w.Flag(u.Hitno);
+    w.Text(u.BrojObveznika);
+    w.Text(u.VrstaUplate);
+    w.Text(u.VrstaPrihoda);
+    w.Text(u.Opstina);
+    w.Text(u.Poziv);
+    w.Text(u.Budzetska);
+    w.Text(u.PeriodOd);
+    w.Text(u.PeriodDo);
+    w.Text(u.DatumUplate);
+    w.Text(u.MjestoUplate);
+    for (qint32 s : u.Stanja)
+        w.Int(s);
+    w.Flag(u.Oznacena);
+    w.Single(u.Procenat);
+}
+
+template <typename Flush>
+void Serialise(const TUplFile &file, TWriter<Flush> &w, const TUplRecords *more = nullptr)
 {
     constexpr qsizetype headerSize = sizeof(kUplCurrentHeader) - 1;
     w.Reserve(4 + headerSize + 4 + file.Napomene.size() + 4);
     w.Int(qint32(headerSize));
     w.Bytes(kUplCurrentHeader, headerSize);
     w.Text(file.Napomene);
-    w.Int(qint32(file.Uplatnice.size()));
+    w.Int(qint32(file.Uplatnice.size() + (more ? more->Count() : 0)));
     for (const TUpl &u : file.Uplatnice) {
         w.Reserve(kCurrentRecordFixed + TextBytes(u));
         if (!w.Ok())
             return; // the file could not take the last piece; no use going on
-        w.Text(u.Opis);
-        w.Text(u.RacunPosiljaoca);
-        w.Text(u.Posiljalac);
-        w.Text(u.Svrha);
-        w.Text(u.RacunPrimaoca);
-        w.Text(u.Primalac);
-        w.Double(u.Iznos);
-        w.Flag(u.Hitno);
-        w.Text(u.BrojObveznika);
-        w.Text(u.VrstaUplate);
-        w.Text(u.VrstaPrihoda);
-        w.Text(u.Opstina);
-        w.Text(u.Poziv);
-        w.Text(u.Budzetska);
-        w.Text(u.PeriodOd);
-        w.Text(u.PeriodDo);
-        w.Text(u.DatumUplate);
-        w.Text(u.MjestoUplate);
-        for (qint32 s : u.Stanja)
-            w.Int(s);
-        w.Flag(u.Oznacena);
-        w.Single(u.Procenat);
+        SerialiseSlip(u, w);
     }
+    if (more)
+        w.Pass(more->Bytes().constData(), more->Bytes().size());
 }
 
 } // namespace
@@ -505,15 +521,41 @@ QByteArray UplFileToBytes(const TUplFile &file)
     return w.Take();
 }
 
-bool WriteUplFile(TUplFile &file, QString *error)
+void TUplRecords::Append(const TUpl &slip)
 {
+    const qsizetype size = kCurrentRecordFixed + TextBytes(slip);
+    if (m_bytes.capacity() - m_bytes.size() < size)
+        m_bytes.reserve(std::max(m_bytes.capacity() * 2, m_bytes.size() + size + 4096));
+    TWriter w(size, [this](const char *data, qsizetype n) {
+        m_bytes.append(data, n);
+        return true;
+    });
+    SerialiseSlip(slip, w);
+    w.Flush();
+    ++m_count;
+}
+
+void TUplRecords::Clear()
+{
+    m_bytes = QByteArray();
+    m_count = 0;
+}
+
+bool WriteUplFile(TUplFile &file, QString *error, const QStringList &inputs,
+                  const TUplRecords *more)
+{
+    if (file.Uplatnice.size() + (more ? more->Count() : 0) > std::numeric_limits<qint32>::max()) {
+        if (error)
+            *error = QStringLiteral("previše uplatnica za jednu datoteku");
+        return false;
+    }
     // Truncating the old file first would lose it to a full disk or a crash;
     // a temporary file renamed over it keeps the old one until the new is whole.
     TAtomicWriter f(file.FileName);
-    if (f.Open()) {
+    if (f.Open(inputs)) {
         TWriter w(qsizetype(1) << 20,
                   [&f](const char *data, qsizetype n) { return f.Write(data, n); });
-        Serialise(file, w);
+        Serialise(file, w, more);
         w.Flush();
         if (w.Ok())
             f.Commit();

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QIODevice>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -49,9 +50,26 @@ TUplReadResult ReadUplFrom(QIODevice &device, const QString &path,
 // The file in the current layout.
 QByteArray UplFileToBytes(const TUplFile &file);
 
+// Slips kept as the file stores them: an import of many slips holds each as
+// its record's bytes (about its texts' length plus 142) rather than as a TUpl.
+class TUplRecords
+{
+public:
+    void Append(const TUpl &slip);
+    void Clear();
+    qint64 Count() const { return m_count; }
+    const QByteArray &Bytes() const { return m_bytes; }
+
+private:
+    QByteArray m_bytes;
+    qint64 m_count = 0;
+};
+
 // Replaces file.FileName atomically (temporary file, flushed to the disk, then
 // renamed; see TAtomicWriter): on failure the previous file on disk stays as
 // it was, error gets the reason (the system's, or "nije obična datoteka" for
 // a FIFO, device or directory in the way) and Snimljena is left alone. On
-// success Snimljena becomes true.
-bool WriteUplFile(TUplFile &file, QString *error = nullptr);
+// success Snimljena becomes true. A target that is one of inputs is refused
+// (CheckOutputPath); the slips of more, when given, follow file's own.
+bool WriteUplFile(TUplFile &file, QString *error = nullptr, const QStringList &inputs = {},
+                  const TUplRecords *more = nullptr);

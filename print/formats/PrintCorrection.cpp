@@ -109,6 +109,42 @@ TPrintCorrection ReadPrintCorrection(const QSettings &store, const QString &prin
     return c;
 }
 
+QString CheckStoredCorrection(const QSettings &store, const QString &printer)
+{
+    if (printer.isEmpty())
+        return QString();
+    const QString key = PrinterKey(printer) + QLatin1Char('/');
+    const struct
+    {
+        const char *Name;
+        bool Shift;
+    } values[] = {{"ShiftRight", true}, {"ShiftDown", true}, {"ScaleX", false}, {"ScaleY", false}};
+    for (const auto &v : values) {
+        const QVariant stored = store.value(key + QLatin1String(v.Name));
+        if (!stored.isValid())
+            continue;
+        const QString text = SettingsString(stored).trimmed();
+        const auto number = ReadNumber(store, key + QLatin1String(v.Name));
+        const bool ok =
+            number && (v.Shift ? std::abs(*number) <= MaxCorrectionShift
+                               : *number >= MinCorrectionScale && *number <= MaxCorrectionScale);
+        if (!ok)
+            return QStringLiteral("Korekcija štampača \"%1\" nije upotrebljiva: %2 = „%3“ "
+                                  "(pomak mora biti između -%4 i %4 mm, razmjera između %5 i "
+                                  "%6 %). Upišite je ponovo u dijalogu korekcije.")
+                .arg(printer, QLatin1String(v.Name), text)
+                .arg(MaxCorrectionShift)
+                .arg(MinCorrectionScale)
+                .arg(MaxCorrectionScale);
+    }
+    return QString();
+}
+
+QString CheckStoredCorrection(const QString &printer)
+{
+    return CheckStoredCorrection(*OpenSettings(), printer);
+}
+
 void WritePrintCorrection(QSettings &store, const QString &printer, const TPrintCorrection &c)
 {
     if (printer.isEmpty())
@@ -172,6 +208,8 @@ TPrintCorrection ReadPrintCorrection(const QString &printer)
 
 bool WritePrintCorrection(const QString &printer, const TPrintCorrection &c)
 {
+    if (!ValidCorrection(c))
+        return false;
     {
         TCorrectionCache &cache = Cache();
         const QMutexLocker lock(&cache.Lock);

@@ -74,7 +74,15 @@ void WritePrintCorrection(QSettings &store, const QString &printer, const TPrint
 // The printers with a stored correction.
 QStringList CorrectedPrinters(QSettings &store);
 
-// The same on the program's settings store (OpenSettings()).
+// Empty when every value stored for printer is usable (or none is stored);
+// otherwise a message naming the printer and the first value that is not a
+// number, not finite or outside the limits above. ReadPrintCorrection would
+// silently leave such a value out, and the print would come out uncorrected.
+QString CheckStoredCorrection(const QSettings &store, const QString &printer);
+QString CheckStoredCorrection(const QString &printer);
+
+// The same on the program's settings store (OpenSettings()). Writing refuses
+// (false) a correction that is not ValidCorrection.
 TPrintCorrection ReadPrintCorrection(const QString &printer);
 bool WritePrintCorrection(const QString &printer, const TPrintCorrection &c);
 QStringList CorrectedPrinters();

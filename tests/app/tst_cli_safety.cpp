@@ -13,13 +13,16 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 #include <cmath>
 #include <limits>
 
 #ifdef Q_OS_UNIX
+#include <csignal>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -124,6 +127,26 @@ class TestCliSafety : public QObject
         u.Iznos = iznos;
         u.Oznacena = marked;
         return u;
+    }
+
+    // A CSV file of n slips, each named prefix and its number.
+    void WriteCsv(const QString &path, const QString &prefix, int n)
+    {
+        QByteArray csv = "Opis;Iznos;Svrha\r\n";
+        for (int i = 0; i < n; ++i)
+            csv += QStringLiteral("%1 %2;%3,50;Svrha uplate broj %2\r\n")
+                       .arg(prefix)
+                       .arg(i)
+                       .arg(i % 1000)
+                       .toUtf8();
+        QVERIFY(WriteAll(path, csv));
+    }
+
+    // Files in the folder, hidden ones too: a temporary or lock file left
+    // behind shows here.
+    QStringList Entries(const QString &folder) const
+    {
+        return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
     }
 
     void WriteFormats(const QString &width, const QString &height)
@@ -395,6 +418,324 @@ private Q_SLOTS:
         QVERIFY2(r.Exit == 0, qPrintable(r.Err));
         QCOMPARE(CheckPdfComplete(pdf), QString());
         QVERIFY2(!r.Err.contains(QStringLiteral(":97")), qPrintable(r.Err)); // not even tried
+    }
+
+    void csvCommandsRefuseOutputOntoInput()
+    {
+        const QString a = Path("a.upl");
+        const QByteArray before = ReadAll(a);
+        const QString csv = Path("in.csv");
+        WriteCsv(csv, "Red", 3);
+        const QByteArray csvBefore = ReadAll(csv);
+        const QString csvLink = Path("in-link.csv");
+        const QString uplLink = Path("a-link.upl");
+        QVERIFY(QFile::link(csv, csvLink));
+        QVERIFY(QFile::link(a, uplLink));
+        const QString isInput =
+            QStringLiteral("to je ulazna datoteka %1; izlaz mora biti druga datoteka");
+        ExpectRefused(Kordavina({"export-csv", a, a}), a, isInput.arg(a));
+        ExpectRefused(Kordavina({"export-csv", a, uplLink}), uplLink, isInput.arg(a));
+        ExpectRefused(Kordavina({"import-csv", csv, csv}), csv, isInput.arg(csv));
+        ExpectRefused(Kordavina({"import-csv", csv, csvLink}), csvLink, isInput.arg(csv));
+        ExpectRefused(Kordavina({"import-csv", csv, csvLink, "--append"}), csvLink,
+                      isInput.arg(csv));
+        QCOMPARE(ReadAll(a), before);
+        QCOMPARE(ReadAll(csv), csvBefore);
+        QVERIFY(QFileInfo(csvLink).isSymLink() && QFileInfo(uplLink).isSymLink());
+    }
+
+    void csvCommandsWithSpecialFiles()
+    {
+#ifndef Q_OS_UNIX
+        QSKIP("FIFOs and device files are Unix ones");
+#else
+        const QString csv = Path("sp.csv");
+        WriteCsv(csv, "Red", 2);
+        const QString fifo = Path("csv.fifo");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QStringList targets = {fifo, Path("csvfolder")};
+        QVERIFY(QDir().mkdir(targets.last()));
+        const QString device = Path("csvfull");
+        if (::mknod(QFile::encodeName(device).constData(), S_IFCHR | 0666, makedev(1, 7)) == 0)
+            targets << device;
+        for (const QString &t : targets) {
+            ExpectRefused(Kordavina({"export-csv", Path("a.upl"), t}, {}, {}, 10000), t,
+                          NotRegularFileText());
+            ExpectRefused(Kordavina({"import-csv", csv, t}, {}, {}, 10000), t,
+                          NotRegularFileText());
+        }
+        QVERIFY(IsFifo(fifo));
+        // Inputs: refused at once, never waited on nor read without end.
+        const QString pipe = QStringLiteral("nije obična datoteka (imenovana cijev)");
+        ExpectRefused(Kordavina({"import-csv", fifo, Path("o.upl")}, {}, {}, 10000), fifo, pipe);
+        ExpectRefused(Kordavina({"export-csv", fifo, Path("o.csv")}, {}, {}, 10000), fifo, pipe);
+        for (const char *dev : {"/dev/zero", "/dev/urandom"}) {
+            QProcess sh;
+            sh.setWorkingDirectory(m_dir.path());
+            sh.start(QStringLiteral("/bin/sh"),
+                     {"-c",
+                      QStringLiteral("ulimit -v 4000000; exec \"$0\" import-csv %1 o.upl")
+                          .arg(QLatin1String(dev)),
+                      QStringLiteral(KORDAVINA_EXE)});
+            QVERIFY(sh.waitForFinished(10000));
+            QCOMPARE(sh.exitCode(), 1);
+            QCOMPARE(
+                QString::fromUtf8(sh.readAllStandardError()),
+                PathError(QLatin1String(dev), QStringLiteral("nije obična datoteka (uređaj)")) +
+                    u'\n');
+        }
+        QVERIFY(!QFile::exists(Path("o.upl")) && !QFile::exists(Path("o.csv")));
+#endif
+    }
+
+    void csvCommandsOnAReallyFullDisk()
+    {
+        TFullDisk disk;
+        if (!disk.Valid())
+            QSKIP("cannot mount a small tmpfs here (needs root)");
+        const QString csv = Path("full.csv");
+        WriteCsv(csv, "Red", 800);
+        const QString out = disk.Path("o.csv");
+        const QString upl = disk.Path("o.upl");
+        QVERIFY(WriteAll(out, "earlier csv"));
+        WriteSlips(upl, {Slip("Stara", 1)});
+        const QByteArray uplBefore = ReadAll(upl);
+        QVERIFY(disk.Fill(2000)); // room for a little, not for the whole
+        const QString full = SystemErrorText(ENOSPC);
+        ExpectRefused(Kordavina({"export-csv", Path("many.upl"), out}), out, full);
+        ExpectRefused(Kordavina({"import-csv", csv, upl}), upl, full);
+        ExpectRefused(Kordavina({"import-csv", csv, upl, "--append"}), upl, full);
+        QCOMPARE(ReadAll(out), QByteArray("earlier csv"));
+        QCOMPARE(ReadAll(upl), uplBefore);
+        QCOMPARE(disk.Entries(), (QStringList{"o.csv", "o.upl"}));
+        disk.Free();
+        QCOMPARE(Kordavina({"import-csv", csv, upl, "--append"}).Exit, 0);
+        QCOMPARE(ReadUplFile(upl).File->Count(), 801);
+        QCOMPARE(disk.Entries(), (QStringList{"o.csv", "o.upl"}));
+    }
+
+    // Two appends onto one file at the same moment: both wait their turn,
+    // and no slip of either is lost.
+    void twoAppendsAtOnceLoseNothing()
+    {
+        const QString one = Path("one.csv");
+        const QString two = Path("two.csv");
+        WriteCsv(one, "Jedan", 300);
+        WriteCsv(two, "Dva", 300);
+        const QString target = Path("both.upl");
+        QFile::remove(target);
+        const int rounds = 8;
+        for (int round = 0; round < rounds; ++round) {
+            QProcess a, b;
+            for (QProcess *p : {&a, &b}) {
+                QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+                e.insert("KORDAVINA_HOME", Path("home"));
+                e.insert("KORDAVINA_SETTINGS", Path("settings.ini"));
+                p->setProcessEnvironment(e);
+            }
+            a.start(KORDAVINA_EXE, {"import-csv", one, target, "--append"});
+            b.start(KORDAVINA_EXE, {"import-csv", two, target, "--append"});
+            QVERIFY(a.waitForFinished(30000) && b.waitForFinished(30000));
+            QVERIFY2(a.exitCode() == 0 && b.exitCode() == 0,
+                     a.readAllStandardError() + b.readAllStandardError());
+        }
+        const TUplReadResult r = ReadUplFile(target);
+        QCOMPARE(r.Status, TUplReadResult::Ok);
+        QCOMPARE(r.File->Count(), rounds * 600);
+        int ones = 0;
+        for (const TUpl &u : r.File->Uplatnice)
+            ones += u.Opis.startsWith(QLatin1String("Jedan"));
+        QCOMPARE(ones, rounds * 300);
+        QVERIFY(!Entries(m_dir.path()).contains("both.upl.lock"));
+    }
+
+    // Killed at a random moment, a writer leaves the earlier file whole (or
+    // the new one whole) and, after the next run of the same command, no
+    // temporary or lock file.
+    void killedWritersLeaveNoTrace()
+    {
+#ifndef Q_OS_UNIX
+        QSKIP("kill -9 is a Unix signal");
+#else
+        const QString folder = Path("kill");
+        QVERIFY(QDir().mkpath(folder));
+        const QString big = Path("big.csv");
+        WriteCsv(big, "Red", 20000);
+        QList<TUpl> slips;
+        for (int i = 0; i < 3000; ++i)
+            slips << Slip(QStringLiteral("Uplatnica %1").arg(i), i + 0.5);
+        WriteSlips(Path("big.upl"), slips);
+        const QString pdf = folder + "/out.pdf";
+        const QString upl = folder + "/out.upl";
+        const QString csv = folder + "/out.csv";
+        const QList<QStringList> commands = {
+            {"print", Path("many.upl"), "--pdf", pdf},
+            {"convert", Path("big.upl"), upl},
+            {"import-csv", big, upl, "--append"},
+            {"export-csv", Path("big.upl"), csv},
+        };
+        QVERIFY(WriteAll(pdf, "earlier pdf"));
+        QVERIFY(WriteAll(csv, "earlier csv"));
+        WriteSlips(upl, {Slip("Stara", 1)});
+        const QStringList files = {"out.csv", "out.pdf", "out.upl"};
+        QRandomGenerator random(21);
+        for (const QStringList &args : commands) {
+            for (int run = 0; run < 4; ++run) {
+                const QString target = args[0] == "print"        ? pdf
+                                       : args[0] == "export-csv" ? csv
+                                                                 : upl;
+                const QByteArray before = ReadAll(target);
+                QProcess p;
+                QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+                e.insert("KORDAVINA_HOME", Path("home"));
+                e.insert("KORDAVINA_SETTINGS", Path("settings.ini"));
+                e.insert("QT_QPA_PLATFORM", "offscreen");
+                p.setProcessEnvironment(e);
+                p.start(KORDAVINA_EXE, args);
+                QVERIFY(p.waitForStarted());
+                QThread::msleep(20 + random.bounded(400));
+                ::kill(pid_t(p.processId()), SIGKILL);
+                p.waitForFinished();
+                const QByteArray after = ReadAll(target);
+                if (after != before) { // finished before the kill: whole
+                    if (target == upl)
+                        QCOMPARE(ReadUplFile(upl).Status, TUplReadResult::Ok);
+                    else if (target == pdf)
+                        QCOMPARE(CheckPdfComplete(pdf), QString());
+                    else
+                        QVERIFY(after.endsWith("\r\n"));
+                }
+            }
+            // The next run cleans up after the killed ones.
+            const TRun r = Kordavina(args);
+            QVERIFY2(r.Exit == 0, qPrintable(args.join(' ') + ": " + r.Err));
+            QCOMPARE(Entries(folder), files);
+        }
+#endif
+    }
+
+    void ownerKeptAndLongNames()
+    {
+#ifndef Q_OS_UNIX
+        QSKIP("owners are Unix ones");
+#else
+        // print --pdf onto the longest name a file may have.
+        const QString longPdf = Path(QString(251, u'x') + ".pdf");
+        const TRun r = Kordavina({"print", Path("a.upl"), "--pdf", longPdf});
+        QVERIFY2(r.Exit == 0, qPrintable(r.Err));
+        QCOMPARE(CheckPdfComplete(longPdf), QString());
+        QVERIFY(QFile::remove(longPdf));
+        if (::geteuid() != 0)
+            QSKIP("needs root to give a file to another user");
+        // Root appending to a user's private file leaves it the user's.
+        const QString csv = Path("own.csv");
+        WriteCsv(csv, "Red", 2);
+        const QString upl = Path("user.upl");
+        WriteSlips(upl, {Slip("Korisnikova", 1)});
+        const QByteArray name = QFile::encodeName(upl);
+        QCOMPARE(::chown(name.constData(), 4321, 5432), 0);
+        QCOMPARE(::chmod(name.constData(), 0600), 0);
+        QCOMPARE(Kordavina({"import-csv", csv, upl, "--append"}).Exit, 0);
+        struct stat st;
+        QCOMPARE(::stat(name.constData(), &st), 0);
+        QCOMPARE(int(st.st_uid), 4321);
+        QCOMPARE(int(st.st_gid), 5432);
+        QCOMPARE(int(st.st_mode & 07777), 0600);
+        QCOMPARE(ReadUplFile(upl).File->Count(), 3);
+#endif
+    }
+
+    // The program's own files, when they cannot be used, are named and stop
+    // a command whose result would differ from what the user set.
+    void unusableOwnFilesAreNamed()
+    {
+        const QString csv = Path("d.csv");
+        WriteCsv(csv, "Red", 2);
+        const QString out = Path("d.upl");
+        const QString def = Path("home/Default1.upl");
+        const QString bad = UplBadFormatText();
+        // A default slip that is damaged, cut short, a folder.
+        QVERIFY(WriteAll(def, "garbage"));
+        TRun r = Kordavina({"import-csv", csv, out});
+        QCOMPARE(r.Exit, 1);
+        QVERIFY2(r.Err.startsWith(PathError(def, bad) + u'\n'), qPrintable(r.Err));
+        QVERIFY(!QFile::exists(out));
+        WriteSlips(def, {Slip("Zadana", 1)});
+        QByteArray cut = ReadAll(def);
+        cut.chop(10);
+        QVERIFY(WriteAll(def, cut));
+        QCOMPARE(Kordavina({"import-csv", csv, out}).Exit, 1);
+        QVERIFY(QFile::remove(def) && QDir().mkdir(def));
+        r = Kordavina({"import-csv", csv, out});
+        QVERIFY2(r.Exit == 1 && r.Err.startsWith(def + ": nije obična datoteka (mapa)"),
+                 qPrintable(r.Err));
+        QVERIFY(QDir().rmdir(def));
+        QCOMPARE(Kordavina({"import-csv", csv, out}).Exit, 0); // missing: no defaults
+
+        // A damaged slip file as the target of --append or as export input.
+        const QString damaged = Path("damaged.upl");
+        QVERIFY(WriteAll(damaged, "not a slip file"));
+        ExpectRefused(Kordavina({"import-csv", csv, damaged, "--append"}), damaged, bad);
+        ExpectRefused(Kordavina({"export-csv", damaged, Path("x.csv")}), damaged, bad);
+        QCOMPARE(ReadAll(damaged), QByteArray("not a slip file"));
+
+#ifdef Q_OS_UNIX
+        // A settings store that is a FIFO: named, never waited on.
+        const QString fifo = Path("settings.fifo");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        const QStringList settings = {QStringLiteral("KORDAVINA_SETTINGS=") + fifo};
+        ExpectRefused(Kordavina({"paths"}, settings, {}, 10000), fifo, NotRegularFileText());
+        ExpectRefused(
+            Kordavina({"print", Path("a.upl"), "--pdf", Path("s.pdf")}, settings, {}, 10000), fifo,
+            NotRegularFileText());
+        QVERIFY(!QFile::exists(Path("s.pdf")));
+        // One that cannot be read (root reads any file).
+        if (::geteuid() != 0) {
+            const QString locked = Path("locked.ini");
+            QVERIFY(WriteAll(locked, "[General]\nThousandSep=1\n"));
+            QVERIFY(QFile::setPermissions(locked, {}));
+            ExpectRefused(Kordavina({"print", Path("a.upl"), "--pdf", Path("s.pdf")},
+                                    {QStringLiteral("KORDAVINA_SETTINGS=") + locked}),
+                          locked, SystemErrorText(EACCES));
+        }
+#endif
+    }
+
+    void unusableCorrectionsAreRefused_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("NaN shift") << "ShiftRight"
+                                   << "nan";
+        QTest::newRow("huge shift") << "ShiftDown"
+                                    << "1e308";
+        QTest::newRow("negative huge") << "ShiftRight"
+                                       << "-1e308";
+        QTest::newRow("scale -100") << "ScaleX"
+                                    << "-100";
+        QTest::newRow("scale 0") << "ScaleY"
+                                 << "0";
+        QTest::newRow("not a number") << "ScaleY"
+                                      << "abc";
+    }
+    void unusableCorrectionsAreRefused()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        const QString ini = Path("corr.ini");
+        QVERIFY(WriteAll(ini, QStringLiteral("[Correction]\nPX\\ShiftRight=1\nPX\\ShiftDown=1\n"
+                                             "PX\\ScaleX=100\nPX\\ScaleY=100\nPX\\%1=%2\n")
+                                  .arg(key, value)
+                                  .toUtf8()));
+        const QString pdf = Path("corr.pdf");
+        const TRun r = Kordavina({"print", Path("a.upl"), "--pdf", pdf, "--correct-for", "PX"},
+                                 {QStringLiteral("KORDAVINA_SETTINGS=") + ini});
+        QCOMPARE(r.Exit, 1);
+        QVERIFY2(r.Err.contains(QStringLiteral("Korekcija štampača \"PX\" nije upotrebljiva: "
+                                               "%1 = „%2“")
+                                    .arg(key, value)),
+                 qPrintable(r.Err));
+        QVERIFY(!QFile::exists(pdf));
     }
 
     void namesThatAreNotUtf8()

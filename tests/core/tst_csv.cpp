@@ -2,6 +2,7 @@
 #include "core/SlipCsv.h"
 #include "core/Win1250.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTest>
 
@@ -275,6 +276,86 @@ private Q_SLOTS:
         const TSlipCsvImport open = ImportSlipsCsv("Opis\n\"a\n", d);
         QVERIFY(!open.Error.isEmpty());
         QVERIFY(open.Slips.isEmpty());
+    }
+
+    // The import decodes and reads its text in pieces; where a piece ends
+    // (inside a UTF-8 character, a quoted line break, between CR and LF, a
+    // doubled quote) must not change a thing.
+    void piecesGiveTheWholeFilesAnswer_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("libreoffice") << ReadData("libreoffice-bs.csv");
+        QTest::newRow("utf8 comma, refusals") << ReadData("utf8-comma.csv");
+        QByteArray odd = ExportSlipsCsv({OddSlip(), OddSlip()});
+        QTest::newRow("quotes and breaks") << odd;
+        QTest::newRow("windows-1250") << Win1250::Encode(
+            QStringLiteral("Opis;Posiljalac\r\nŠ\"č\";Đ\r\n\"a\"\"b\"\"\"x;\"\r\n\"\r\n"));
+        static const char16_t utf16[] = u"Opis;Iznos\r\nŽ𝄞;1,5\r\n";
+        QTest::newRow("utf-16") << QByteArray("\xFF\xFE", 2) +
+                                       QByteArray(reinterpret_cast<const char *>(utf16),
+                                                  sizeof utf16 - sizeof utf16[0]);
+        QTest::newRow("open quote") << QByteArray("Opis;Iznos\n1;2\n\"abc\n;\n");
+        QTest::newRow("separator last") << QByteArray("Opis;Iznos;\r\na;1;");
+    }
+    void piecesGiveTheWholeFilesAnswer()
+    {
+        QFETCH(QByteArray, bytes);
+        const TUpl d = NewSlip();
+        const TSlipCsvImport whole = ImportSlipsCsv(bytes, d, bytes.size() + 8);
+        QVERIFY(whole.Error.isEmpty() ? whole.Taken > 0 || !whole.Refused.isEmpty()
+                                      : whole.Slips.isEmpty());
+        for (qsizetype chunk : {1, 2, 3, 5, 7, 64}) {
+            const TSlipCsvImport r = ImportSlipsCsv(bytes, d, chunk);
+            QCOMPARE(r.Error, whole.Error);
+            QCOMPARE(r.Encoding, whole.Encoding);
+            QCOMPARE(r.Separator, whole.Separator);
+            QCOMPARE(r.Slips, whole.Slips);
+            QCOMPARE(r.Refused.size(), whole.Refused.size());
+            for (qsizetype i = 0; i < r.Refused.size(); ++i)
+                QCOMPARE(CsvRefusalText(r.Refused[i]), CsvRefusalText(whole.Refused[i]));
+        }
+        // The reader over the file: the same, and slips handed on one by one.
+        const QString path = QDir::temp().filePath(QStringLiteral("kordavina-tst-csv.csv"));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+        f.close();
+        QList<TUpl> handed;
+        const TSlipCsvImport fromFile =
+            ImportSlipsCsvFile(path, d, [&](TUpl &&s) { handed.append(std::move(s)); });
+        QFile::remove(path);
+        QCOMPARE(fromFile.Error, whole.Error);
+        QVERIFY(fromFile.Slips.isEmpty());
+        if (whole.Error.isEmpty())
+            QCOMPARE(handed, whole.Slips);
+        QCOMPARE(fromFile.Taken, whole.Taken);
+    }
+
+    void hostileFilesAreRefusedNotHeld()
+    {
+        const TUpl d = NewSlip();
+        // Every row refused: the first 100 reasons are kept, the rest counted.
+        QByteArray bad = "Iznos\n";
+        for (int i = 0; i < 250; ++i)
+            bad += "x\n";
+        const TSlipCsvImport r = ImportSlipsCsv(bad, d, 16);
+        QCOMPARE(r.Refused.size(), 100);
+        QCOMPARE(r.MoreRefused, 150);
+        QCOMPARE(r.Refused.last().Row, 101);
+        // A quote left open is not held on to the end of a large file.
+        QByteArray open = "Opis\n\"";
+        open += QByteArray(40 << 20, 'a');
+        const TSlipCsvImport o = ImportSlipsCsv(open, d);
+        QVERIFY2(o.Error.startsWith("Red 2: red je duži od"), qPrintable(o.Error));
+        QVERIFY(o.Slips.isEmpty());
+#ifdef Q_OS_UNIX
+        // Not a regular file: refused before it is read.
+        QList<TUpl> none;
+        const TSlipCsvImport dev =
+            ImportSlipsCsvFile("/dev/zero", d, [&](TUpl &&s) { none.append(s); });
+        QCOMPARE(dev.Error, QStringLiteral("nije obična datoteka (uređaj)"));
+        QVERIFY(none.isEmpty());
+#endif
     }
 
     void rowRefusalsNamedPerCell()

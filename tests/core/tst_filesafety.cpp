@@ -372,7 +372,9 @@ private Q_SLOTS:
         QVERIFY(WriteAll(target, "earlier"));
         QVERIFY(
             QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
-        const auto entries = [&dir] { return QDir(dir.path()).entryList(QDir::Files); };
+        const auto entries = [&dir] {
+            return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+        };
 
         {
             TTemporaryOutput out;
@@ -418,6 +420,109 @@ private Q_SLOTS:
         QCOMPARE(out.ErrorText(), SystemErrorText(ENOENT));
         QVERIFY(!out.Begin(dir.path()));
         QCOMPARE(out.ErrorText(), NotRegularFileText());
+    }
+
+    void temporaryNamesAreRecognisedAndCleanedUp()
+    {
+#ifndef Q_OS_UNIX
+        QSKIP("the names and locks of temporary files are the Unix branch's");
+#else
+        QTemporaryDir dir;
+        const auto entries = [&dir] {
+            return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+        };
+        // The longest name a file may have still gets a temporary file.
+        const QString longName = dir.filePath(QString(251, u'ž').left(125) + ".pdf");
+        QCOMPARE(QFile::encodeName(QFileInfo(longName).fileName()).size(), 254);
+        {
+            TTemporaryOutput out;
+            QVERIFY2(out.Begin(longName), qPrintable(out.ErrorText()));
+            const QByteArray leaf = QFile::encodeName(QFileInfo(out.TempPath()).fileName());
+            QVERIFY(leaf.size() <= 255);
+            QVERIFY(leaf.startsWith(".žž") && leaf.contains(".kordavina-") &&
+                    leaf.endsWith(".tmp"));
+            QVERIFY(QString::fromUtf8(leaf).isValidUtf16()); // not cut inside a character
+            QVERIFY(WriteAll(out.TempPath(), "long"));
+            QVERIFY2(out.Commit(), qPrintable(out.ErrorText()));
+        }
+        QCOMPARE(ReadAll(longName), QByteArray("long"));
+        QVERIFY(QFile::remove(longName));
+
+        // A writer killed mid-way left its temporary file; the next writer
+        // of the same target removes it, but not a live writer's one, nor
+        // another target's.
+        const QString target = dir.filePath("out.pdf");
+        const QString stale = dir.filePath(".out.pdf.kordavina-abc123.tmp");
+        const QString other = dir.filePath(".other.pdf.kordavina-abc123.tmp");
+        QVERIFY(WriteAll(stale, "dead writer"));
+        QVERIFY(WriteAll(other, "another target"));
+        TTemporaryOutput live;
+        QVERIFY(live.Begin(target));
+        QVERIFY(!QFile::exists(stale));
+        QVERIFY(QFile::exists(other));
+        {
+            TTemporaryOutput second;
+            QVERIFY(second.Begin(target));
+            QVERIFY(QFile::exists(live.TempPath()));
+            QVERIFY(WriteAll(second.TempPath(), "second"));
+            QVERIFY(second.Commit());
+        }
+        QVERIFY(WriteAll(live.TempPath(), "first"));
+        QVERIFY(live.Commit());
+        QCOMPARE(ReadAll(target), QByteArray("first"));
+        QCOMPARE(entries(), (QStringList{".other.pdf.kordavina-abc123.tmp", "out.pdf"}));
+#endif
+    }
+
+    // Overwriting keeps the file's owner, group and mode: root appending to a
+    // user's file must not take it from the user.
+    void overwriteKeepsOwnerGroupAndMode()
+    {
+#ifndef Q_OS_UNIX
+        QSKIP("owners are set on Unix only");
+#else
+        if (::geteuid() != 0)
+            QSKIP("needs root to give a file to another user");
+        QTemporaryDir dir;
+        const uid_t uid = 4321;
+        const gid_t gid = 5432;
+        const auto give = [&](const QString &path, mode_t mode) {
+            const QByteArray name = QFile::encodeName(path);
+            return WriteAll(path, "user's") && ::chown(name.constData(), uid, gid) == 0 &&
+                   ::chmod(name.constData(), mode) == 0;
+        };
+        const auto check = [&](const QString &path, mode_t mode) {
+            struct stat st;
+            QVERIFY(::stat(QFile::encodeName(path).constData(), &st) == 0);
+            QCOMPARE(st.st_uid, uid);
+            QCOMPARE(st.st_gid, gid);
+            QCOMPARE(st.st_mode & 07777, mode);
+            QVERIFY(ReadAll(path) != "user's");
+        };
+        const QString upl = dir.filePath("a.upl");
+        QVERIFY(give(upl, 0600));
+        TUplFile f = SlipFile(upl, 3);
+        QString error;
+        QVERIFY2(WriteUplFile(f, &error), qPrintable(error));
+        check(upl, 0600);
+
+        const QString csv = dir.filePath("b.csv");
+        QVERIFY(give(csv, 0660));
+        QVERIFY(WriteFileAtomically(csv, "new", &error));
+        check(csv, 0660);
+
+        const QString pdf = dir.filePath("c.pdf");
+        QVERIFY(give(pdf, 0640));
+        TTemporaryOutput out;
+        QVERIFY(out.Begin(pdf));
+        QVERIFY(WriteAll(out.TempPath(), "pdf"));
+        QVERIFY2(out.Commit(), qPrintable(out.ErrorText()));
+        check(pdf, 0640);
+        // A new file is the writer's own.
+        const QString fresh = dir.filePath("d.csv");
+        QVERIFY(WriteFileAtomically(fresh, "x", &error));
+        QCOMPARE(QFileInfo(fresh).ownerId(), ::geteuid());
+#endif
     }
 
     void temporaryOutputOnAReallyFullDisk()

@@ -55,12 +55,24 @@ void TMainForm::FileImportCsvAExecute()
 
 void TMainForm::ImportCsvFile(const QString &path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        ShowError(QStringLiteral("%1\n%2").arg(QDir::toNativeSeparators(path), f.errorString()));
+    QString defaultError;
+    const std::optional<TUpl> defaults = ImportDefaultSlip(&defaultError);
+    if (!defaults) {
+        ShowError(QStringLiteral("Ništa nije uvezeno: standardna uplatnica nije pročitana.\n%1")
+                      .arg(defaultError));
         return;
     }
-    const TSlipCsvImport r = ImportSlipsCsv(f.readAll(), ImportDefaultSlip());
+    TSlipCsvImport r;
+    try {
+        QList<TUpl> slips;
+        r = ImportSlipsCsvFile(path, *defaults,
+                               [&slips](TUpl &&slip) { slips.append(std::move(slip)); });
+        if (r.Error.isEmpty())
+            r.Slips = std::move(slips);
+    } catch (const std::bad_alloc &) {
+        r = TSlipCsvImport();
+        r.Error = QStringLiteral("nema dovoljno memorije za uvoz");
+    }
     if (!r.Error.isEmpty()) {
         ShowError(QStringLiteral("%1\n%2").arg(QDir::toNativeSeparators(path), r.Error));
         return;
@@ -73,6 +85,8 @@ void TMainForm::ImportCsvFile(const QString &path)
         QStringList lines;
         for (const TCsvRefusal &w : r.Warnings)
             lines += CsvRefusalText(w);
+        if (r.MoreWarnings > 0)
+            lines += QStringLiteral("… i još %1 upozorenja").arg(r.MoreWarnings);
         remarks += QStringLiteral("\n\nUvezeni redovi sa neispravnim računom ili JMB:") +
                    ListedLines(lines);
     }
@@ -80,6 +94,8 @@ void TMainForm::ImportCsvFile(const QString &path)
         QStringList lines;
         for (const TCsvRefusal &x : r.Refused)
             lines += CsvRefusalText(x);
+        if (r.MoreRefused > 0)
+            lines += QStringLiteral("… i još %1 razloga").arg(r.MoreRefused);
         const QString question =
             r.Slips.isEmpty() ? QString()
                               : QStringLiteral("\n\nŽelite li ipak uvesti ostale uplatnice (%1)?")
@@ -131,7 +147,7 @@ void TMainForm::FileExportCsvAExecute()
     if (!path || path->isEmpty())
         return;
     QString error;
-    if (!WriteWholeFile(*path, ExportSlipsCsv(file->Uplatnice), &error))
+    if (!WriteSlipsCsv(*path, file->Uplatnice, &error, {file->FileName}))
         ShowError(QStringLiteral("Datoteka %1 nije zapisana.\n%2")
                       .arg(QDir::toNativeSeparators(*path), error));
 }

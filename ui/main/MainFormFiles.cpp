@@ -3,6 +3,8 @@
 #include "ui/common/DialogSeams.h"
 
 #include "core/AppFolder.h"
+#include "core/FileLock.h"
+#include "core/SafeFile.h"
 #include "core/UplFileIO.h"
 #include "ui/common/ConfirmFormU.h"
 #include "ui/main/DialogsU.h"
@@ -92,12 +94,16 @@ TOpenFile *TMainForm::NewFile()
     TUplFile file;
     const QString defaultPath = ProgramFile(QStringLiteral("Default.upl"));
     bool fromDefault = false;
-    if (QFileInfo::exists(defaultPath)) {
+    if (QFileInfo::exists(defaultPath) || QFileInfo(defaultPath).isSymLink()) {
         TUplReadResult read = ReadUplFile(defaultPath);
         if (read.Status == TUplReadResult::Ok) {
             file.Napomene = read.File->Napomene;
             file.Uplatnice = std::move(read.File->Uplatnice);
             fromDefault = true;
+        } else {
+            ShowError(QStringLiteral("Standardna datoteka nije pročitana; nova datoteka počinje "
+                                     "jednom praznom uplatnicom.\n%1")
+                          .arg(PathError(QDir::toNativeSeparators(defaultPath), read.Error)));
         }
     }
     if (!fromDefault) {
@@ -181,6 +187,15 @@ std::optional<QString> TMainForm::ChooseFile(TFileChoice kind, const QString &su
 
 bool TMainForm::WriteChecked(TOpenFile &file)
 {
+    // Held from the check to the write: a command-line import appending to
+    // the same file, or another window saving it, waits or is refused
+    // instead of writing between the two.
+    TFileLock lock(file.File.FileName);
+    if (!lock.Lock()) {
+        ShowError(QStringLiteral("Datoteka %1 nije snimljena.\n%2")
+                      .arg(QDir::toNativeSeparators(file.File.FileName), lock.ErrorText()));
+        return false;
+    }
     // Another program may have changed the file since it was read or saved.
     if (file.ChangedOnDisk() &&
         ConfirmAsk(QStringLiteral("Datoteka je u međuvremenu promijenjena. Želite li je ipak "

@@ -147,7 +147,12 @@ void TMainForm::UplAddAExecute()
         QStringLiteral("Nova uplatnica"), QStringLiteral("Unesite opis uplatnice"), QString());
     if (!opis || opis->isEmpty())
         return;
-    TUpl slip = StartingSlip();
+    QString warning;
+    TUpl slip = StartingSlip(&warning);
+    if (!warning.isEmpty())
+        ShowError(QStringLiteral("Standardna uplatnica nije pročitana; nova uplatnica počinje "
+                                 "prazna.\n%1")
+                      .arg(warning));
     slip.Opis = *opis;
     PushSlipCommand(*open, new TUplAddCommand(open->File, slip, SlipsChangedHandler()));
     FocusFirstField();

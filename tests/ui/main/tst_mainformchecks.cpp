@@ -1,11 +1,15 @@
 // The account marks of the editor, the print question and the CSV commands
 // of the main window.
 
+#include "FileBytes.h"
+
 #include "ui/catalogues/RacuniFormU.h"
 #include "ui/catalogues/RacuniKFormU.h"
 #include "controls/CheckMark.h"
+#include "core/SafeFile.h"
 #include "core/Settings.h"
 #include "core/SlipCsv.h"
+#include "core/UplFileIO.h"
 #include "ui/common/ConfirmFormU.h"
 #include "ui/main/MainFormU.h"
 #include "ui/common/ProgramData.h"
@@ -14,6 +18,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QIcon>
@@ -25,6 +30,10 @@
 #include <QTest>
 #include <QToolButton>
 #include <QUndoStack>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 class TestMainFormChecks : public QObject
 {
@@ -273,6 +282,56 @@ private Q_SLOTS:
         QVERIFY(question.contains("\n\nUvezeni redovi sa neispravnim računom ili JMB:\nRed 3: "));
         QCOMPARE(m_form->CurrentFile()->Count(), 5);
         ClearDialogSeams();
+    }
+
+    // The window's CSV export and import go through the same checks as the
+    // commands: never onto the slip file itself, never onto a FIFO, never
+    // from one, and a default slip that cannot be read is named.
+    void csvExportAndImportRefuseHostileFiles()
+    {
+        TUpl slip = NewSlip();
+        slip.Opis = "Vlastita";
+        SetSlips({slip});
+        const QString own = m_dir.filePath("own.upl");
+        TUplFile &file = *m_form->CurrentFile();
+        file.FileName = own;
+        QVERIFY(WriteUplFile(file));
+        const QByteArray before = ReadAll(own);
+        QString target = own;
+        FileDialogSeam().AnswerAll(target);
+        m_form->FileExportCsvA->trigger();
+        const QStringList firstErrors = ShownErrors();
+        QCOMPARE(firstErrors.size(), 1);
+        QVERIFY2(firstErrors[0].contains(QDir::toNativeSeparators(own)) &&
+                     firstErrors[0].contains("to je ulazna datoteka"),
+                 qPrintable(firstErrors[0]));
+        QCOMPARE(ReadAll(own), before);
+#ifdef Q_OS_UNIX
+        target = m_dir.filePath("csv.fifo");
+        QCOMPARE(::mkfifo(QFile::encodeName(target).constData(), 0600), 0);
+        FileDialogSeam().AnswerAll(target);
+        m_form->FileExportCsvA->trigger();
+        QCOMPARE(ShownErrors().size(), 2);
+        QVERIFY2(ShownErrors()[1].contains(NotRegularFileText()), qPrintable(ShownErrors()[1]));
+        m_form->FileImportCsvA->trigger(); // would wait for ever on the FIFO
+        QCOMPARE(ShownErrors().size(), 3);
+        QVERIFY2(ShownErrors()[2].contains("imenovana cijev"), qPrintable(ShownErrors()[2]));
+        QCOMPARE(m_form->CurrentFile()->Count(), 1);
+#endif
+        // A default slip that is garbage: nothing imported, the file named.
+        const QString def = m_dir.filePath("home/Default1.upl");
+        QVERIFY(QDir().mkpath(m_dir.filePath("home")));
+        QFile d(def);
+        QVERIFY(d.open(QIODevice::WriteOnly));
+        d.write("garbage");
+        d.close();
+        target = QStringLiteral(KORDAVINA_TEST_DATA "/csv/libreoffice-bs.csv");
+        FileDialogSeam().AnswerAll(target);
+        m_form->FileImportCsvA->trigger();
+        QFile::remove(def);
+        QVERIFY2(ShownErrors().last().contains("Default1.upl: " + UplBadFormatText()),
+                 qPrintable(ShownErrors().last()));
+        QCOMPARE(m_form->CurrentFile()->Count(), 1);
     }
 
     void catalogueAccountColumns()
