@@ -2,6 +2,7 @@
 // twice where both bindings are live at once makes Qt report an ambiguous
 // shortcut and do nothing at all. Windows made on demand are walked while
 // they are open; add new ones to walkEveryWindow.
+#include "ui/common/DialogSeams.h"
 #include "core/Settings.h"
 #include "ui/print/ZorPrinters.h"
 #include "ui/main/MainFormU.h"
@@ -207,7 +208,7 @@ void TestShortcuts::walkEveryWindow()
     TZorPrinter printer;
     TMainForm::SetCommandLineFile(QString());
     TMainForm w(data);
-    w.ErrorSink = [](const QString &) {};
+    MessageBoxSeam().AnswerAll(QMessageBox::Ok);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
 

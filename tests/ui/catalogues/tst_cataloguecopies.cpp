@@ -13,6 +13,7 @@
 //   close                closes the window (it writes the catalogue)
 //   quit
 
+#include "ui/common/DialogSeams.h"
 #include "catalogues/CatalogueStore.h"
 #include "ui/catalogues/OpstineFormU.h"
 #include "ui/catalogues/RacuniKFormU.h"
@@ -106,9 +107,7 @@ struct TCopy
     int Run()
     {
         // A message box would wait for a click nobody gives.
-        SetCatalogueMessageHandler([](const QString &, const QString &text) {
-            std::cerr << "message: " << text.toStdString() << std::endl;
-        });
+        MessageBoxSeam().AnswerAll(QMessageBox::Ok);
         LoadProgramData(Data);
         if (Senders)
             Form = new TRacuniKForm(Data.Posiljaoci);

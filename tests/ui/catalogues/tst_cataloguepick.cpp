@@ -1,5 +1,6 @@
 // Picking from a catalogue window by keyboard and by mouse: Enter and a
 // double-click on a row pick it in pick mode; in edit mode they pick nothing.
+#include "ui/common/DialogSeams.h"
 #include "ui/catalogues/CatalogueFormU.h"
 #include "ui/catalogues/OpstineFormU.h"
 #include "core/Settings.h"
@@ -62,11 +63,11 @@ private Q_SLOTS:
         m_dir = std::make_unique<QTemporaryDir>();
         qputenv("KORDAVINA_HOME", m_dir->path().toLocal8Bit());
         SetSettingsFile(m_dir->filePath("settings.ini"));
-        SetCatalogueMessageHandler([](const QString &, const QString &) {});
+        MessageBoxSeam().AnswerAll(QMessageBox::Ok);
     }
     void cleanup()
     {
-        SetCatalogueMessageHandler({});
+        ClearDialogSeams();
         SetSettingsFile(QString());
     }
 

@@ -111,7 +111,7 @@ int RunCopy(int argc, char **argv)
     TProgramData data;
     QStringList errors;
     LoadProgramData(data, &errors);
-    TTestFormatsForm form(data);
+    TTestFormatsForm form(data.Formats, data.Settings);
     form.FormatAnswers = {{QString::fromUtf8(argv[2]), 180, 100}};
     form.btnAdd->trigger();
     form.btnRight->trigger();

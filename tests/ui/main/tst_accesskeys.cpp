@@ -224,7 +224,7 @@ void TestAccessKeys::everyWindowAndMenu()
     CheckWindow(&confirm);
 
     // The windows made when they are first needed.
-    TFormatsForm formats(data);
+    TFormatsForm formats(data.Formats, data.Settings);
     CheckWindow(&formats);
     for (QWidget *w : formats.findChildren<QWidget *>())
         if (w->isWindow() && !qobject_cast<QMenu *>(w))

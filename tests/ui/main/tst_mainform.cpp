@@ -1135,7 +1135,7 @@ void TestMainForm::printerIsOfferedWhenNoneIsTheDefault()
     };
     w->FilePrintA->trigger();
     QCOMPARE(asked, 1);
-    QVERIFY2(m_errors.isEmpty(), qPrintable(m_errors.join('\n')));
+    QVERIFY2(ShownErrors().isEmpty(), qPrintable(ShownErrors().join('\n')));
     QVERIFY(w->statusBar()->currentMessage().isEmpty());
 }
 

@@ -2,6 +2,7 @@
 // pickers' keys, Tab past the tool bar, the slip list by Alt key, number
 // fields wide enough for their digits, and what the editor says while
 // several slips are marked.
+#include "ui/common/DialogSeams.h"
 #include "controls/NumEdit.h"
 #include "core/Settings.h"
 #include "core/UplFileIO.h"
@@ -104,7 +105,7 @@ std::unique_ptr<TMainForm> TestMainKeys::MakeForm(const QString &commandLine)
 {
     TMainForm::SetCommandLineFile(commandLine);
     auto form = std::make_unique<TMainForm>(*m_data);
-    form->ErrorSink = [](const QString &m) { QFAIL(qPrintable(m)); };
+    MessageBoxSeam().AnswerAll(QMessageBox::Ok);
     form->show();
     form->activateWindow();
     if (!QTest::qWaitForWindowActive(form.get()))
@@ -141,17 +142,13 @@ void TestMainKeys::focusAfterNewFileSlipAndOpen()
     QTRY_COMPARE(QApplication::focusWidget(), w->mRacunPosiljaoca);
 
     w->mMjestoUplate->setFocus();
-    w->InputAsker = [](const QString &, const QString &, const QString &) {
-        return std::optional<QString>(QStringLiteral("Struja"));
-    };
+    InputDialogSeam().QueueAnswer(QStringLiteral("Struja"));
     w->UplAddA->trigger();
     QCOMPARE(w->CurrentFile()->Count(), 2);
     QTRY_COMPARE(QApplication::focusWidget(), w->mRacunPosiljaoca);
 
     w->mMjestoUplate->setFocus();
-    w->FileChooser = [this](TMainForm::TFileChoice, const QString &) {
-        return std::optional<QString>(Path(QStringLiteral("kept.upl")));
-    };
+    FileDialogSeam().QueueAnswer(Path(QStringLiteral("kept.upl")));
     w->FileOpenA->trigger();
     QCOMPARE(w->FileTabs->count(), 3);
     QTRY_COMPARE(QApplication::focusWidget(), w->mRacunPosiljaoca);
@@ -162,9 +159,7 @@ void TestMainKeys::focusAfterNewFileSlipAndOpen()
     hidden.Uplatnice[0].Stanja[stRacunPosiljaoca] = spNevidljivo;
     hidden.Uplatnice[0].Stanja[stPosiljalac] = spZabranjeno;
     QVERIFY(WriteUplFile(hidden));
-    w->FileChooser = [this](TMainForm::TFileChoice, const QString &) {
-        return std::optional<QString>(Path(QStringLiteral("hidden.upl")));
-    };
+    FileDialogSeam().QueueAnswer(Path(QStringLiteral("hidden.upl")));
     w->FileOpenA->trigger();
     QTRY_COMPARE(QApplication::focusWidget(), w->mSvrha);
 }
