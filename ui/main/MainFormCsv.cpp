@@ -19,10 +19,10 @@
 
 void TMainForm::InitCsv()
 {
-    MakeAction(FileImportCsvA, "FileImportCsvA", QStringLiteral("U&voz iz CSV..."), {},
+    MakeAction(FileImportCsvA, "FileImportCsvA", QStringLiteral("&Uvoz iz CSV..."), {},
                QStringLiteral("Dodaje uplatnice iz tabele (CSV) u tekuću datoteku"),
                &TMainForm::FileImportCsvAExecute);
-    MakeAction(FileExportCsvA, "FileExportCsvA", QStringLiteral("I&zvoz u CSV..."), {},
+    MakeAction(FileExportCsvA, "FileExportCsvA", QStringLiteral("&Izvoz u CSV..."), {},
                QStringLiteral("Zapisuje uplatnice tekuće datoteke kao tabelu (CSV)"),
                &TMainForm::FileExportCsvAExecute);
     // Beside the other file commands, before the default-file submenu.

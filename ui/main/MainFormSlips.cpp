@@ -67,9 +67,9 @@ void TMainForm::InitSlipCommands()
         return [action, verb](const QString &step) { action->setText(UndoCaption(verb, step)); };
     };
     connect(SlipUndo, &QUndoGroup::undoTextChanged, UplUndoA,
-            caption(UplUndoA, QStringLiteral("Poništi")));
+            caption(UplUndoA, QStringLiteral("Pon&išti")));
     connect(SlipUndo, &QUndoGroup::redoTextChanged, UplRedoA,
-            caption(UplRedoA, QStringLiteral("Ponovi")));
+            caption(UplRedoA, QStringLiteral("Pono&vi")));
     for (QAction *a : {UplUndoA, UplRedoA}) {
         // Only in the slip list; the editor's fields hand the same keys to
         // the same stack themselves (their own undo would bypass it).

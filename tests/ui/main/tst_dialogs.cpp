@@ -36,7 +36,7 @@ void PressAccept(QFileDialog &dialog)
     QPushButton *button =
         buttons->button(dialog.acceptMode() == QFileDialog::AcceptOpen ? QDialogButtonBox::Open
                                                                        : QDialogButtonBox::Save);
-    QVERIFY(button && button->isEnabled());
+    QTRY_VERIFY(button && button->isEnabled());
     button->click();
 }
 
@@ -272,7 +272,7 @@ private Q_SLOTS:
         d.setDirectory(m_dir.path());
 
         // Accept a file the first time.
-        WhenShown(d, [&] {
+        QTimer::singleShot(0, &d, [&] {
             d.selectFile(m_three);
             PressAccept(d);
         });
