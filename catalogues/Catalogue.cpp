@@ -193,6 +193,14 @@ void TCatalogueList<TEntry>::Sort(qsizetype *follow, std::vector<qsizetype> *ord
         });
     } else {
         const QCollator collator = CatalogueCollator();
+#ifdef Q_OS_WIN
+        // Qt's sort keys on Windows hold the key's bytes in a string twice
+        // their length and compare them as UTF-16 units: an order that
+        // disagrees with compare() and even between runs. Collate directly.
+        std::stable_sort(byKey.begin(), byKey.end(), [&](qsizetype x, qsizetype y) {
+            return CompareEntries(m_entries[x], m_entries[y], column, collator) * sign < 0;
+        });
+#else
         std::vector<QCollatorSortKey> keys;
         keys.reserve(n);
         for (const TEntry &e : std::as_const(m_entries))
@@ -200,6 +208,7 @@ void TCatalogueList<TEntry>::Sort(qsizetype *follow, std::vector<qsizetype> *ord
         std::stable_sort(byKey.begin(), byKey.end(), [&](qsizetype x, qsizetype y) {
             return keys[x].compare(keys[y]) * sign < 0;
         });
+#endif
     }
     Permute(std::move(byKey), follow, order);
 }

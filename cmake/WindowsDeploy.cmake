@@ -47,6 +47,11 @@ find_file(KORDAVINA_QTBASE_HR qtbase_hr.qm
   NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
 if(KORDAVINA_QTBASE_HR)
   install(FILES "${KORDAVINA_QTBASE_HR}" DESTINATION translations)
+  # The build tree's programs and tests find it in the unpacked Qt's own
+  # translations folder, as the Linux build finds Debian's.
+  if(KORDAVINA_MINGW_QT_DIR MATCHES "^${CMAKE_BINARY_DIR}/")
+    file(COPY "${KORDAVINA_QTBASE_HR}" DESTINATION "${_qt}/translations")
+  endif()
 else()
   message(WARNING "qtbase_hr.qm not found (qt6-translations-l10n): Qt's dialogs stay in English")
 endif()

@@ -75,7 +75,9 @@ runtime=$(sed -n 's/^KORDAVINA_MINGW_RUNTIME:INTERNAL=//p' build-win/CMakeCache.
 dll_path=$(winpath "$qt/bin")
 for dll in ${runtime//;/ }; do dll_path+=";$(winpath "$(dirname "$dll")")"; done
 export WINEPATH=$dll_path
-export QT_PLUGIN_PATH=$(winpath "$qt/plugins")
+# Wine hands no QT_* variable of the Unix side to a Windows program (a Linux
+# setting would mislead it); WINEQT_X reaches it as QT_X.
+export WINEQT_PLUGIN_PATH=$(winpath "$qt/plugins")
 
 passed=0
 failed=0
@@ -98,9 +100,22 @@ for t in json.load(sys.stdin)["tests"]:
     print(t["name"] + "\t" + t["command"][0])')
 logs=$work/logs
 mkdir -p "$logs"
+# Tests of windows run offscreen, as on Linux: a headless Wine cannot make
+# real windows. That platform reads fonts from one folder and has no
+# substitutes: with only Liberation Sans and Serif there, Arial falls to
+# Liberation Sans, as fontconfig makes it on Linux. The other tests (model,
+# printing, the command line) use the Windows platform and its fonts, as the
+# program's command line does.
+offscreen_fonts=$work/offscreen-fonts
+mkdir -p "$offscreen_fonts"
+cp "$fonts"/Liberation{Sans,Serif}-*.ttf "$offscreen_fonts/"
 run_test() { # name exe: exit status of the test under Wine; its report in $logs/name.log
-  local name=$1 exe=$2 status=0
-  (cd "$(dirname "$exe")" && QT_QPA_PLATFORM=offscreen timeout 600 wine "$exe" \
+  local name=$1 exe=$2 status=0 platform=()
+  case $exe in
+  */build-win/tests/ui/* | */build-win/tests/controls/*)
+    platform=(WINEQT_QPA_PLATFORM=offscreen "WINEQT_QPA_FONTDIR=$(winpath "$offscreen_fonts")") ;;
+  esac
+  (cd "$(dirname "$exe")" && env "${platform[@]}" timeout 600 wine "$exe" \
      -o "$(winpath "$logs/$name.log"),txt" >"$logs/$name.out" 2>&1) || status=$?
   cat "$logs/$name.out" >>"$logs/$name.log" 2>/dev/null || true
   return $status

@@ -43,6 +43,11 @@ private:
         r.Exit = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
         r.Out = QString::fromUtf8(p.readAllStandardOutput());
         r.Err = QString::fromUtf8(p.readAllStandardError());
+#ifdef Q_OS_WIN
+        // Text written to the console ends its lines with CR LF there.
+        r.Out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        r.Err.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+#endif
         return r;
     }
 

@@ -31,6 +31,11 @@ Run Kordavina(const QStringList &args)
     r.code = p.exitCode();
     r.out = p.readAllStandardOutput();
     r.err = p.readAllStandardError();
+#ifdef Q_OS_WIN
+    // Text written to the console ends its lines with CR LF there.
+    r.out.replace("\r\n", "\n");
+    r.err.replace("\r\n", "\n");
+#endif
     return r;
 }
 

@@ -12,6 +12,7 @@
 #include "ui/common/ProgramData.h"
 
 #include "DialogTest.h"
+#include "BosnianCollation.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -272,6 +273,7 @@ private Q_SLOTS:
     void headerClicksToggleDirection()
     {
         TCatalogue c;
+        SKIP_WITHOUT_BOSNIAN_COLLATION();
         c.Assign({{"1", "Zenica"}, {"2", "Čapljina"}, {"3", "Cazin"}, {"4", "Ćelić"}});
         TPrihodiForm form(c);
         form.show();

@@ -112,7 +112,8 @@ int RunCopy(int argc, char **argv)
     QStringList errors;
     LoadProgramData(data, &errors);
     TTestFormatsForm form(data.Formats, data.Settings);
-    form.FormatAnswers = {{QString::fromUtf8(argv[2]), 180, 100}};
+    // The wide command line: argv on Windows is in the ANSI code page.
+    form.FormatAnswers = {{QCoreApplication::arguments().at(2), 180, 100}};
     form.btnAdd->trigger();
     form.btnRight->trigger();
     form.btnSave->trigger();
