@@ -140,11 +140,20 @@ for line in "${tests[@]}"; do
   (run_test "$name" "$exe" && echo 0 >"$logs/$name.status" || echo $? >"$logs/$name.status") &
 done
 wait
+unsteady=()
 for line in "${tests[@]}"; do
   name=${line%%$'\t'*}
+  exe=${line#*$'\t'}
   [ -n "${skip[$name]:-}" ] && continue
   if [ "$(cat "$logs/$name.status" 2>/dev/null)" = 0 ]; then
     pass "$name"
+  elif [ "$name" != tst_settings_win ] && mv "$logs/$name.log" "$logs/$name.first.log" &&
+       run_test "$name" "$exe"; then
+    # Wine under the load of parallel tests is slower than any desktop: a test
+    # that fails there and passes alone is named, with its first failure.
+    pass "$name (failed beside other tests, passed alone)"
+    unsteady+=("$name")
+    grep -E '^(FAIL!| +(Actual|Expected|Loc))' "$logs/$name.first.log" | head -n 6 | sed 's/^/      /'
   else
     fail "$name" "exit $(cat "$logs/$name.status" 2>/dev/null)"
     tail -n 30 "$logs/$name.log" | sed 's/^/      /'
@@ -232,6 +241,7 @@ echo
 echo "times: build $((t_built - t_start)) s, Wine prefix $((t_prefix - t_built)) s (with packing)," \
      "tests $((t_tests - t_tests0)) s, PDF comparison $((t_pdf - t_tests)) s," \
      "installer $((t_end - t_pdf)) s, all $((t_end - t_start)) s"
+[ ${#unsteady[@]} -eq 0 ] || echo "passed only alone: ${unsteady[*]}"
 [ ${#failures[@]} -eq 0 ] || echo "failed: ${failures[*]}"
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
