@@ -145,7 +145,7 @@ if shot o-programu 'O programu'; then close_win; else keys Escape Escape; fi
 # The print preview of the sample file.
 kordavina preview "$tmp/Dokumenti/Primjer.upl" >/dev/null 2>&1 &
 pids+=($!)
-if find_window 'ZorPrinter' 10; then
+if find_window 'Pregled prije štampe' 10; then
   xdotool windowsize --sync "$WIN" 900 620 2>/dev/null
   save pregled
 else

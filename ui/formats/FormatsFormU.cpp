@@ -25,6 +25,7 @@
 #include <QPainter>
 #include <QPrinterInfo>
 #include <QScreen>
+#include <QTimer>
 #include <QScrollArea>
 #include <QStandardItemModel>
 #include <QToolBar>
@@ -613,6 +614,14 @@ void TFormatsForm::FitToScreen()
     }
     FScroll->setFixedSize(ScrollViewSize(FBoard->size(), available,
                                          style()->pixelMetric(QStyle::PM_ScrollBarExtent)));
+    // A larger format chosen in the open window grows it where it stands: once
+    // the layout has taken the new size, move it back onto the screen.
+    if (isVisible())
+        QTimer::singleShot(0, this, [this] {
+            if (layout())
+                layout()->activate();
+            KeepOnScreen(this, false);
+        });
 }
 
 QString TFormatsForm::PrinterForCorrection() const
