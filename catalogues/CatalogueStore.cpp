@@ -106,6 +106,65 @@ qsizetype PreambleEnd(const QByteArray &bytes)
     return n;
 }
 
+// A list read before: merged with what the file holds now when another copy
+// wrote it since. merged(bytes) gives the file's entries with the list's own
+// changes laid over them.
+template <class TList, class FMerged>
+bool RefreshList(const QString &fileName, TList &list, bool *reread, QString *error, FMerged merged)
+{
+    if (reread)
+        *reread = false;
+    if (!list.IsLoaded()) {
+        // Never read yet: the first read is fresh anyway.
+        list.EnsureLoaded();
+        if (reread)
+            *reread = true;
+        return true;
+    }
+    if (list.Stamp() == TList::NotFromFile)
+        return true;
+    std::optional<QByteArray> bytes;
+    if (!ReadFile(fileName, bytes, error))
+        return false;
+    const quint64 stamp = StampOf(bytes);
+    if (stamp == list.Stamp())
+        return true;
+    list.Rebase(merged(bytes), stamp);
+    if (reread)
+        *reread = true;
+    return true;
+}
+
+// Writes the list under the file's lock. The file is read first, so that
+// what others wrote stays (replacing a file that could not be read would lose
+// what it holds); it is merged again only when another copy wrote since, so a
+// big catalogue is written without being parsed and sorted once more.
+// toBytes(bytes) gives the whole new file from the one read.
+template <class TList, class FMerged, class FBytes>
+bool SaveList(const QString &fileName, TList &list, QString *error, FMerged merged, FBytes toBytes)
+{
+    TFileLock lock(fileName);
+    if (!LockForWrite(lock, fileName, error))
+        return false;
+    std::optional<QByteArray> bytes;
+    QString reason;
+    if (!ReadFile(fileName, bytes, &reason)) {
+        SetError(error, UnableToWriteText(fileName, reason));
+        return false;
+    }
+    const quint64 stamp = StampOf(bytes);
+    if (list.Stamp() != TList::NotFromFile && list.Stamp() != stamp)
+        list.Rebase(merged(bytes), stamp);
+    const QByteArray out = toBytes(bytes);
+    if (!WriteFileAtomically(fileName, out, &reason)) {
+        SetError(error, UnableToWriteText(fileName, reason));
+        return false;
+    }
+    list.SetModified(false);
+    list.SetStamp(FileStamp(&out));
+    return true;
+}
+
 } // namespace
 
 quint64 FileStamp(const QByteArray *bytes)
@@ -199,58 +258,26 @@ bool LoadCatalogue(const QString &fileName, TCatalogueKind kind, TCatalogue &cat
 bool RefreshCatalogue(const QString &fileName, TCatalogueKind kind, TCatalogue &catalogue,
                       bool *reread, QString *error)
 {
-    if (reread)
-        *reread = false;
-    if (!catalogue.IsLoaded()) {
-        // Never read yet: the first read is fresh anyway.
-        catalogue.EnsureLoaded();
-        if (reread)
-            *reread = true;
-        return true;
-    }
-    if (catalogue.Stamp() == TCatalogue::NotFromFile)
-        return true;
-    std::optional<QByteArray> bytes;
-    if (!ReadFile(fileName, bytes, error))
-        return false;
-    const quint64 stamp = StampOf(bytes);
-    if (stamp == catalogue.Stamp())
-        return true;
-    catalogue.Rebase(Merge(kind, SectionEntries(bytes, kind), catalogue.Changes()), stamp);
-    if (reread)
-        *reread = true;
-    return true;
+    return RefreshList(fileName, catalogue, reread, error, [&](const auto &bytes) {
+        return Merge(kind, SectionEntries(bytes, kind), catalogue.Changes());
+    });
 }
 
 bool SaveCatalogue(const QString &fileName, TCatalogueKind kind, TCatalogue &catalogue,
                    QString *error)
 {
-    TFileLock lock(fileName);
-    if (!LockForWrite(lock, fileName, error))
-        return false;
-    // The file as it is now, so that what others wrote stays; replacing a
-    // file that could not be read would lose what it holds.
-    std::optional<QByteArray> bytes;
-    QString reason;
-    if (!ReadFile(fileName, bytes, &reason)) {
-        SetError(error, UnableToWriteText(fileName, reason));
-        return false;
-    }
-    const quint64 stamp = StampOf(bytes);
-    if (catalogue.Stamp() != TCatalogue::NotFromFile && catalogue.Stamp() != stamp)
-        catalogue.Rebase(Merge(kind, SectionEntries(bytes, kind), catalogue.Changes()), stamp);
-    TIniFile ini(fileName);
-    if (bytes)
-        ini.LoadFromBytes(*bytes);
-    WriteCatalogue(ini, kind, catalogue);
-    const QByteArray out = ini.ToBytes();
-    if (!WriteFileAtomically(fileName, out, &reason)) {
-        SetError(error, UnableToWriteText(fileName, reason));
-        return false;
-    }
-    catalogue.SetModified(false);
-    catalogue.SetStamp(FileStamp(&out));
-    return true;
+    return SaveList(
+        fileName, catalogue, error,
+        [&](const auto &bytes) {
+            return Merge(kind, SectionEntries(bytes, kind), catalogue.Changes());
+        },
+        [&](const auto &bytes) {
+            TIniFile ini(fileName);
+            if (bytes)
+                ini.LoadFromBytes(*bytes);
+            WriteCatalogue(ini, kind, catalogue);
+            return ini.ToBytes();
+        });
 }
 
 bool SaveCatalogue(const QString &fileName, TCatalogueKind kind, const TCatalogue &catalogue,
@@ -369,56 +396,23 @@ bool LoadSenders(const QString &fileName, TSenderCatalogue &senders, QString *er
 bool RefreshSenders(const QString &fileName, TSenderCatalogue &senders, bool *reread,
                     QString *error)
 {
-    if (reread)
-        *reread = false;
-    if (!senders.IsLoaded()) {
-        senders.EnsureLoaded();
-        if (reread)
-            *reread = true;
-        return true;
-    }
-    if (senders.Stamp() == TSenderCatalogue::NotFromFile)
-        return true;
-    std::optional<QByteArray> bytes;
-    if (!ReadFile(fileName, bytes, error))
-        return false;
-    const quint64 stamp = StampOf(bytes);
-    if (stamp == senders.Stamp())
-        return true;
-    senders.Rebase(
-        MergeByRecord(bytes ? ParseSenders(*bytes) : QList<TSenderEntry>(), senders.Changes()),
-        stamp);
-    if (reread)
-        *reread = true;
-    return true;
+    return RefreshList(fileName, senders, reread, error, [&](const auto &bytes) {
+        return MergeByRecord(bytes ? ParseSenders(*bytes) : QList<TSenderEntry>(),
+                             senders.Changes());
+    });
 }
 
 bool SaveSenders(const QString &fileName, TSenderCatalogue &senders, QString *error)
 {
-    TFileLock lock(fileName);
-    if (!LockForWrite(lock, fileName, error))
-        return false;
-    std::optional<QByteArray> bytes;
-    QString reason;
-    if (!ReadFile(fileName, bytes, &reason)) {
-        SetError(error, UnableToWriteText(fileName, reason));
-        return false;
-    }
-    const quint64 stamp = StampOf(bytes);
-    // Read again only when another copy wrote since: a big catalogue is
-    // then written without being parsed and sorted once more.
-    if (senders.Stamp() != TSenderCatalogue::NotFromFile && senders.Stamp() != stamp)
-        senders.Rebase(
-            MergeByRecord(bytes ? ParseSenders(*bytes) : QList<TSenderEntry>(), senders.Changes()),
-            stamp);
-    const QByteArray out = SendersBytes(bytes.value_or(QByteArray()), senders.Entries());
-    if (!WriteFileAtomically(fileName, out, &reason)) {
-        SetError(error, UnableToWriteText(fileName, reason));
-        return false;
-    }
-    senders.SetModified(false);
-    senders.SetStamp(FileStamp(&out));
-    return true;
+    return SaveList(
+        fileName, senders, error,
+        [&](const auto &bytes) {
+            return MergeByRecord(bytes ? ParseSenders(*bytes) : QList<TSenderEntry>(),
+                                 senders.Changes());
+        },
+        [&](const auto &bytes) {
+            return SendersBytes(bytes.value_or(QByteArray()), senders.Entries());
+        });
 }
 
 bool SaveSenders(const QString &fileName, const TSenderCatalogue &senders, QString *error)
