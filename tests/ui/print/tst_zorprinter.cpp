@@ -1,9 +1,9 @@
 #include "PdfProbe.h"
 #include "core/Errors.h"
 #include "print/engine/ZorCanvas.h"
+#include "print/engine/ZorSpooler.h"
 #include "ui/print/ZorPrintDlgs.h"
 #include "ui/print/ZorPrinters.h"
-#include "print/engine/ZorSpooler.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -63,20 +63,17 @@ struct TDialogAnswer
     bool Reverse = false;
 };
 
-void AnswerDialogs(std::optional<TDialogAnswer> answer)
+// Every print dialog from now on, until the seams are cleared.
+void AnswerDialogs(const TDialogAnswer &answer)
 {
-    if (!answer) {
-        TZorPrintDlg::ExecHook = nullptr;
-        return;
-    }
-    TZorPrintDlg::ExecHook = [a = *answer](TZorPrintDlg &dlg) {
+    PrintDialogSeam().AnswerAll([a = answer](TZorPrintDlg &dlg) {
         (a.Choice == 0 ? dlg.btnAll : a.Choice == 1 ? dlg.btnPage : dlg.btnPages)->setChecked(true);
         dlg.Pages->setText(a.Pages);
         dlg.Copies->setValue(a.Copies);
         dlg.chkColate->setChecked(a.Collate);
         dlg.chkReverse->setChecked(a.Reverse);
         return a.Ok ? int(QDialog::Accepted) : int(QDialog::Rejected);
-    };
+    });
 }
 
 // Runs action once the preview window is on the screen (its modal loop running).
@@ -125,7 +122,7 @@ private:
 
 void tst_ZorPrinter::cleanup()
 {
-    AnswerDialogs(std::nullopt);
+    ClearDialogSeams();
 }
 
 void tst_ZorPrinter::oneProgramWidePrinter()
@@ -204,10 +201,12 @@ void tst_ZorPrinter::endDocAsksOptionsOnlyWhenTold()
     QCOMPARE(printer.PrintOptions().Copies, 2);
     QCOMPARE(PdfPageCount(file), 4); // 3,1,3,1
 
-    // EndDoc(false) prints every page once, whatever the dialog said before.
+    // EndDoc(false) prints every page once, whatever the dialog said before,
+    // without asking again.
     DrawJob(printer, 3);
     printer.EndDoc(false);
     QCOMPARE(PdfPageCount(file), 3);
+    QCOMPARE(PrintDialogSeam().Asked(), QList<QStringList>{{QStringLiteral("Štampanje")}});
 
     if (!HavePdfTools())
         QSKIP("poppler-utils are not installed");
