@@ -341,17 +341,8 @@ void tst_ZorPrinter::previewPrintReportsErrorsInABox()
     TProbePrinter printer;
     printer.SetPdfOutput(m_dir.filePath(QStringLiteral("missing/folder/x.pdf")));
     AnswerDialogs(TDialogAnswer());
+    MessageBoxSeam().AnswerAll(QMessageBox::Ok);
     DrawJob(printer, 1);
-    QString shown;
-    QTimer poll;
-    connect(&poll, &QTimer::timeout, &printer, [&] {
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *box = qobject_cast<QMessageBox *>(w); box && box->isVisible()) {
-                shown = box->text();
-                box->close();
-            }
-    });
-    poll.start(10);
     int pagesAfterPrint = -1;
     WhenPreviewShown(printer, [&] {
         printer.PreviewPrint(); // must not throw through the preview's event loop
@@ -359,7 +350,9 @@ void tst_ZorPrinter::previewPrintReportsErrorsInABox()
         printer.done(0);
     });
     printer.Preview();
-    poll.stop();
+    QCOMPARE(MessageBoxSeam().Asked().size(), 1);
+    QCOMPARE(MessageBoxSeam().Asked().first().value(2), QStringLiteral("critical"));
+    const QString shown = MessageBoxSeam().Asked().first().value(1);
     QVERIFY2(shown.startsWith(QStringLiteral("Datoteka ")) &&
                  shown.endsWith(QStringLiteral(" nije snimljena.")),
              qPrintable(shown));
