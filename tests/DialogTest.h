@@ -105,14 +105,16 @@ inline void WhenModalShown(std::function<void(QWidget *)> act)
 }
 
 // Every standard dialog is answered from now on without showing: message
-// boxes with OK, file and input dialogs with Cancel unless an answer is
-// queued; what was asked before is forgotten.
+// boxes with OK, file, input and font dialogs with Cancel unless an answer is
+// queued; what was asked before is forgotten, and the seams of the program's
+// own dialogs (format, print) are emptied, so those show unless answered.
 inline void ResetDialogSeams()
 {
     ClearDialogSeams();
     MessageBoxSeam().AnswerAll(QMessageBox::Ok);
     FileDialogSeam().AnswerAll(std::nullopt);
     InputDialogSeam().AnswerAll(std::nullopt);
+    FontDialogSeam().AnswerAll(std::nullopt);
 }
 
 // Message boxes are answered with OK from now on, without showing; the ones

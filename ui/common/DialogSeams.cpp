@@ -1,5 +1,29 @@
 #include "ui/common/DialogSeams.h"
 
+#include <QFontDialog>
+
+#include <vector>
+
+namespace {
+
+std::vector<TDialogSeamBase *> &AllSeams()
+{
+    static std::vector<TDialogSeamBase *> seams;
+    return seams;
+}
+
+} // namespace
+
+TDialogSeamBase::TDialogSeamBase()
+{
+    AllSeams().push_back(this);
+}
+
+TDialogSeamBase::~TDialogSeamBase()
+{
+    std::erase(AllSeams(), this);
+}
+
 TDialogSeam<QMessageBox::StandardButton> &MessageBoxSeam()
 {
     static TDialogSeam<QMessageBox::StandardButton> seam;
@@ -18,11 +42,16 @@ TDialogSeam<std::optional<QString>> &InputDialogSeam()
     return seam;
 }
 
+TDialogSeam<std::optional<QFont>> &FontDialogSeam()
+{
+    static TDialogSeam<std::optional<QFont>> seam;
+    return seam;
+}
+
 void ClearDialogSeams()
 {
-    MessageBoxSeam().Clear();
-    FileDialogSeam().Clear();
-    InputDialogSeam().Clear();
+    for (TDialogSeamBase *seam : AllSeams())
+        seam->Clear();
 }
 
 void ShowMessageBox(QWidget *parent, QMessageBox::Icon icon, const QString &title,
@@ -44,4 +73,17 @@ void ShowMessageBox(QWidget *parent, QMessageBox::Icon icon, const QString &titl
         QMessageBox::information(parent, title, text);
         break;
     }
+}
+
+std::optional<QFont> ChooseFont(QWidget *parent, const QFont &font, const QString &title)
+{
+    if (auto answer =
+            FontDialogSeam().Take({title, font.family(), QString::number(font.pointSize())}))
+        return *answer;
+    QFontDialog dialog(font, parent);
+    dialog.setObjectName(QStringLiteral("FontDialog"));
+    dialog.setWindowTitle(title);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.selectedFont();
 }

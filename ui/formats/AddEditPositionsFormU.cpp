@@ -112,3 +112,21 @@ void TAddEditPositionsForm::showEvent(QShowEvent *event)
     if (mName->isReadOnly())
         mWidth->setFocus();
 }
+
+TDialogSeam<std::optional<TFormatSize>> &FormatDialogSeam()
+{
+    static TDialogSeam<std::optional<TFormatSize>> seam;
+    return seam;
+}
+
+std::optional<TFormatSize> AskFormatSize(QWidget *parent, const TFormatSize &offered,
+                                         bool nameFixed)
+{
+    TAddEditPositionsForm dialog(parent);
+    if (auto answer = FormatDialogSeam().Take({dialog.windowTitle(), offered.Name}))
+        return *answer;
+    dialog.SetValues(offered.Name, offered.Width, offered.Height, nameFixed);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return TFormatSize{dialog.Name(), dialog.FormatWidth(), dialog.FormatHeight()};
+}

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "ui/common/DialogSeams.h"
+
 #include <QDialog>
+
+#include <optional>
 
 class QLabel;
 class QLineEdit;
@@ -39,3 +43,22 @@ private:
 
     QLabel *FHint = nullptr;
 };
+
+// A format's name and sheet size (mm), as the dialog above asks them.
+struct TFormatSize
+{
+    QString Name;
+    double Width = 0;
+    double Height = 0;
+};
+
+// The format dialog's test seam, in the style of the standard dialogs: the
+// answer is what the user confirms, nothing for Cancel. Asked: {caption,
+// name the dialog opened with}.
+TDialogSeam<std::optional<TFormatSize>> &FormatDialogSeam();
+
+// The format dialog filled with offered (the name fixed with nameFixed), or
+// the queued answer of FormatDialogSeam: the values confirmed, nothing for
+// Cancel.
+std::optional<TFormatSize> AskFormatSize(QWidget *parent, const TFormatSize &offered,
+                                         bool nameFixed);

@@ -2,26 +2,24 @@
 
 #include "core/Errors.h"
 #include "core/FontStyle.h"
-#include "ui/print/ZorPrinters.h"
-#include "ui/formats/AddEditPositionsFormU.h"
+#include "core/Settings.h"
 #include "print/formats/FormatEditMath.h"
 #include "print/formats/FormatStore.h"
+#include "ui/common/ConfirmFormU.h"
+#include "ui/common/DialogSeams.h"
+#include "ui/common/Placement.h"
+#include "ui/formats/AddEditPositionsFormU.h"
 #include "ui/formats/FormatsBoardU.h"
 #include "ui/formats/PrintCorrectionFormU.h"
-#include "ui/print/SlipPrint.h"
 #include "ui/formats/UplLineU.h"
 #include "ui/help/HelpContexts.h"
-#include "ui/common/ConfirmFormU.h"
-#include "ui/common/Placement.h"
-#include "core/Settings.h"
-#include "print/formats/FormatStore.h"
+#include "ui/print/SlipPrint.h"
+#include "ui/print/ZorPrinters.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QFontDialog>
 #include <QGuiApplication>
 #include <QLayout>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPrinterInfo>
 #include <QScreen>
@@ -464,19 +462,22 @@ void TFormatsForm::btnDelClick()
 
 void TFormatsForm::btnAddClick()
 {
-    QString name;
-    double width = BuiltInWidth;
-    double height = 100;
+    TFormatSize asked{QString(), BuiltInWidth, 100};
     for (;;) {
-        if (!AskFormat(name, width, height, false))
+        const std::optional<TFormatSize> answer = AskFormatSize(this, asked, false);
+        if (!answer)
             return;
+        asked = *answer;
         // The names (and the default) as the file has them now: another copy
         // of the program may have added formats since this window opened.
         Store().Reload();
-        if (!Store().FormatExists(name))
+        if (!Store().FormatExists(asked.Name))
             break;
         ShowMessage(QStringLiteral("Već postoji format pod tim nazivom!"));
     }
+    const QString name = asked.Name;
+    const double width = asked.Width;
+    const double height = asked.Height;
     if (!AskSaveChanges())
         return;
     // The built-in positions scaled to the new width, stored at once.
@@ -508,14 +509,16 @@ void TFormatsForm::btnDefaultClick()
 
 void TFormatsForm::btnSizeClick()
 {
-    QString name = SelectedName();
+    const QString name = SelectedName();
     if (name.isEmpty())
         return;
     const double oldWidth = FDoc.Format().Width;
-    double width = oldWidth;
-    double height = FDoc.Format().Height;
-    if (!AskFormat(name, width, height, true))
+    const std::optional<TFormatSize> answer =
+        AskFormatSize(this, {name, oldWidth, FDoc.Format().Height}, true);
+    if (!answer)
         return;
+    const double width = answer->Width;
+    const double height = answer->Height;
     double factor = 1;
     if (width != oldWidth) {
         switch (ConfirmAsk(QStringLiteral("Preračunati položaje polja prema novoj širini?"))) {
@@ -578,8 +581,10 @@ QFont TFormatsForm::FontForDialog(const QString &family, int size, TFontStyles s
 bool TFormatsForm::ChooseFontKeepingName(QFont &font, QString &family)
 {
     const QString opened = font.family();
-    if (!ChooseFont(font))
+    const std::optional<QFont> chosen = ChooseFont(this, font, QStringLiteral("Vrsta slova"));
+    if (!chosen)
         return false;
+    font = *chosen;
     family = FamilyAfterDialog(family, opened, font.family());
     return true;
 }
@@ -602,7 +607,9 @@ void TFormatsForm::btnGridClick()
 
 void TFormatsForm::btnCorrectionClick()
 {
-    ShowCorrectionDialog(GridExtent(FDoc.Format().Width), GridExtent(FDoc.Format().Height));
+    TPrintCorrectionForm dialog(GridExtent(FDoc.Format().Width), GridExtent(FDoc.Format().Height),
+                                PrinterForCorrection(), this);
+    dialog.exec();
 }
 
 void TFormatsForm::FitToScreen()
@@ -720,45 +727,16 @@ TUpl TFormatsForm::SampleSlip()
     return s;
 }
 
-// --- Seams -------------------------------------------------------------------------------
+// --- Messages ----------------------------------------------------------------------------
 
 void TFormatsForm::ShowMessage(const QString &text)
 {
-    QMessageBox::information(this, windowTitle(), text);
+    ShowMessageBox(this, QMessageBox::Information, windowTitle(), text);
 }
 
 void TFormatsForm::ShowError(const QString &text)
 {
-    QMessageBox::critical(this, QApplication::applicationDisplayName(), text);
-}
-
-bool TFormatsForm::ChooseFont(QFont &font)
-{
-    QFontDialog dialog(font, this);
-    dialog.setObjectName(QStringLiteral("FontDialog"));
-    dialog.setWindowTitle(QStringLiteral("Vrsta slova"));
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    font = dialog.selectedFont();
-    return true;
-}
-
-bool TFormatsForm::AskFormat(QString &name, double &width, double &height, bool nameFixed)
-{
-    TAddEditPositionsForm dialog(this);
-    dialog.SetValues(name, width, height, nameFixed);
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    name = dialog.Name();
-    width = dialog.FormatWidth();
-    height = dialog.FormatHeight();
-    return true;
-}
-
-void TFormatsForm::ShowCorrectionDialog(int gridWidth, int gridHeight)
-{
-    TPrintCorrectionForm dialog(gridWidth, gridHeight, PrinterForCorrection(), this);
-    dialog.exec();
+    ShowMessageBox(this, QMessageBox::Critical, QApplication::applicationDisplayName(), text);
 }
 
 void TFormatsForm::closeEvent(QCloseEvent *event)

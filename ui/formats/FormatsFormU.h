@@ -95,19 +95,16 @@ public:
     void btnCorrectionClick();
 
 protected:
-    // Seams for tests; the window uses the platform's dialogs.
-    virtual void ShowMessage(const QString &text);
-    // A failure of a command (a printer error), in the standard error box.
-    virtual void ShowError(const QString &text);
-    virtual bool ChooseFont(QFont &font);
-    // The new-format dialog: filled with name, width, height; false on cancel.
-    virtual bool AskFormat(QString &name, double &width, double &height, bool nameFixed);
-    virtual void ShowCorrectionDialog(int gridWidth, int gridHeight);
-
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
 
 private:
+    // A note to the user, titled with the window's name. Every dialog of this
+    // window goes through the dialog seams (ui/common/DialogSeams.h,
+    // FormatDialogSeam), so tests answer them without showing.
+    void ShowMessage(const QString &text);
+    // A failure of a command (a printer error), in the standard error box.
+    void ShowError(const QString &text);
     TFormatStore &Store();
     // Flush of the store; a failure is shown. True when the file was written.
     bool WriteStore();
@@ -125,8 +122,8 @@ private:
     QString PrinterForCorrection() const;
     // The font the font dialog opens on for a stored family, size and style.
     static QFont FontForDialog(const QString &family, int size, TFontStyles style);
-    // ChooseFont; family becomes the family to store (the stored name kept
-    // when the user left the family as the dialog opened).
+    // The font dialog; family becomes the family to store (the stored name
+    // kept when the user left the family as the dialog opened).
     bool ChooseFontKeepingName(QFont &font, QString &family);
     // The drawing area shown whole, or scrolled where it is larger than the screen.
     void FitToScreen();

@@ -1,6 +1,7 @@
 #include "ui/formats/PrintCorrectionFormU.h"
 
 #include "controls/NumEdit.h"
+#include "ui/common/DialogSeams.h"
 #include "ui/help/HelpContexts.h"
 
 #include <QComboBox>
@@ -9,17 +10,11 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
-
-void DefaultShowMessage(QWidget *parent, const QString &text)
-{
-    QMessageBox::information(parent, QStringLiteral("Korekcija štampača"), text);
-}
 
 TNumEdit *NewEdit(QWidget *parent, const char *name, int decimals, double value)
 {
@@ -33,8 +28,6 @@ TNumEdit *NewEdit(QWidget *parent, const char *name, int decimals, double value)
 }
 
 } // namespace
-
-void (*TPrintCorrectionForm::ShowMessage)(QWidget *, const QString &) = DefaultShowMessage;
 
 TPrintCorrectionForm::TPrintCorrectionForm(int gridWidth, int gridHeight, const QString &printer,
                                            QWidget *parent)
@@ -158,8 +151,8 @@ bool TPrintCorrectionForm::Compute()
     const auto y = CorrectAxis({now.ShiftY, now.ScaleY}, 10, FGridHeight, mMeasureY1->Value(),
                                mMeasureY2->Value());
     if (!x || !y) {
-        ShowMessage(this, QStringLiteral("Izmjerene vrijednosti nisu moguće: provjerite da su "
-                                         "linije izmjerene od ivice papira, u milimetrima."));
+        ShowMessage(QStringLiteral("Izmjerene vrijednosti nisu moguće: provjerite da su "
+                                   "linije izmjerene od ivice papira, u milimetrima."));
         return false;
     }
     SetCorrection({x->Shift, y->Shift, x->Scale, y->Scale});
@@ -169,19 +162,19 @@ bool TPrintCorrectionForm::Compute()
 bool TPrintCorrectionForm::Store()
 {
     if (PrinterName().isEmpty()) {
-        ShowMessage(this, QStringLiteral("Upišite naziv štampača!"));
+        ShowMessage(QStringLiteral("Upišite naziv štampača!"));
         return false;
     }
     const TPrintCorrection c = RoundedCorrection(Correction());
     if (!ValidCorrection(c)) {
-        ShowMessage(this, QStringLiteral("Pomak može biti najviše %1 mm, a razmjera od %2 do %3 %!")
-                              .arg(MaxCorrectionShift)
-                              .arg(MinCorrectionScale)
-                              .arg(MaxCorrectionScale));
+        ShowMessage(QStringLiteral("Pomak može biti najviše %1 mm, a razmjera od %2 do %3 %!")
+                        .arg(MaxCorrectionShift)
+                        .arg(MinCorrectionScale)
+                        .arg(MaxCorrectionScale));
         return false;
     }
     if (!WritePrintCorrection(PrinterName(), c)) {
-        ShowMessage(this, QStringLiteral("Korekciju nije moguće snimiti u postavke!"));
+        ShowMessage(QStringLiteral("Korekciju nije moguće snimiti u postavke!"));
         return false;
     }
     return true;
@@ -191,4 +184,9 @@ void TPrintCorrectionForm::accept()
 {
     if (Store())
         QDialog::accept();
+}
+
+void TPrintCorrectionForm::ShowMessage(const QString &text)
+{
+    ShowMessageBox(this, QMessageBox::Information, QStringLiteral("Korekcija štampača"), text);
 }

@@ -47,14 +47,13 @@ public:
     QPushButton *btnReset = nullptr;
     QPushButton *btnOK = nullptr;
 
-    // Messages go through here; tests replace it.
-    static void (*ShowMessage)(QWidget *parent, const QString &text);
-
     // "Potvrdi": stores, and closes only when that worked.
     void accept() override;
 
 private:
     void LoadPrinter();
+    // A note to the user (through the message-box seam, which tests answer).
+    void ShowMessage(const QString &text);
 
     int FGridWidth;
     int FGridHeight;

@@ -1,11 +1,12 @@
 #include "ui/options/SetupFormU.h"
 
-#include "ui/options/SetupRules.h"
-#include "ui/print/ZorPrinters.h"
-#include "ui/help/HelpContexts.h"
 #include "ui/common/DialogButtons.h"
+#include "ui/common/DialogSeams.h"
 #include "ui/common/Placement.h"
 #include "ui/common/ProgramData.h"
+#include "ui/help/HelpContexts.h"
+#include "ui/options/SetupRules.h"
+#include "ui/print/ZorPrinters.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -165,10 +166,10 @@ bool TSetupForm::Execute()
     // Written now rather than at program end, which a crash never reaches.
     if (!SaveSettings(m_data.Settings)) {
         const QString where = SettingsFile();
-        QMessageBox::warning(this, windowTitle(),
-                             where.isEmpty()
-                                 ? QStringLiteral("Podešavanja nisu snimljena.")
-                                 : QStringLiteral("Podešavanja nisu snimljena (%1).").arg(where));
+        ShowMessageBox(this, QMessageBox::Warning, windowTitle(),
+                       where.isEmpty()
+                           ? QStringLiteral("Podešavanja nisu snimljena.")
+                           : QStringLiteral("Podešavanja nisu snimljena (%1).").arg(where));
     }
     return true;
 }

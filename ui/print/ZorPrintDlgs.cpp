@@ -193,10 +193,20 @@ TZorPrintOptions TZorPrintDlg::Options() const
 
 bool TZorPrintDlg::Execute(TZorPrintOptions &options)
 {
-    const int result = ExecHook ? ExecHook(*this) : exec();
+    int result = QDialog::Rejected;
+    if (std::optional<TPrintDialogAnswer> answer = PrintDialogSeam().Take({windowTitle()}))
+        result = *answer ? (*answer)(*this) : int(QDialog::Rejected);
+    else
+        result = exec();
     if (result != QDialog::Accepted)
         return false;
     Copies->interpretText(); // a number typed and confirmed with Enter at once
     options = Options();
     return true;
+}
+
+TDialogSeam<TPrintDialogAnswer> &PrintDialogSeam()
+{
+    static TDialogSeam<TPrintDialogAnswer> seam;
+    return seam;
 }

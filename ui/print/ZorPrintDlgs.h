@@ -1,6 +1,7 @@
 #pragma once
 
 #include "print/engine/ZorJob.h"
+#include "ui/common/DialogSeams.h"
 
 #include <QDialog>
 #include <QImage>
@@ -49,14 +50,18 @@ public:
 
     // The options the controls stand for.
     TZorPrintOptions Options() const;
-    // Shows the dialog modally; on OK fills options and returns true, on Cancel
-    // (or closing) leaves them and returns false.
+    // Shows the dialog modally (or takes PrintDialogSeam's answer); on OK
+    // fills options and returns true, on Cancel (or closing) leaves them and
+    // returns false.
     bool Execute(TZorPrintOptions &options);
-
-    // Test seam: when set, Execute calls it instead of running the dialog; it may
-    // set the controls and returns QDialog::Accepted or QDialog::Rejected.
-    static inline std::function<int(TZorPrintDlg &)> ExecHook;
 };
+
+// The print dialog's test seam, in the style of the standard dialogs: the
+// answer acts as the user would, setting the dialog's controls, and returns
+// QDialog::Accepted or QDialog::Rejected (an empty one: Rejected). Asked:
+// {caption}.
+using TPrintDialogAnswer = std::function<int(TZorPrintDlg &)>;
+TDialogSeam<TPrintDialogAnswer> &PrintDialogSeam();
 
 // Three stacks of three numbered sheets in the order they come out of the
 // printer for three pages in three copies, front sheet first, 143 x 48 pixels.

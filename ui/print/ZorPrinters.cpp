@@ -1,8 +1,9 @@
 #include "ui/print/ZorPrinters.h"
 
 #include "core/Errors.h"
-#include "ui/print/ZorPrintDlgs.h"
 #include "print/engine/ZorSpooler.h"
+#include "ui/common/DialogSeams.h"
+#include "ui/print/ZorPrintDlgs.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -317,6 +318,7 @@ void TZorPrinter::PreviewPrint()
         if (ExecutePrintDlg(m_job.PrintOptions))
             PrintPages();
     } catch (const EKordavinaError &e) {
-        QMessageBox::critical(this, QApplication::applicationDisplayName(), e.Message());
+        ShowMessageBox(this, QMessageBox::Critical, QApplication::applicationDisplayName(),
+                       e.Message());
     }
 }

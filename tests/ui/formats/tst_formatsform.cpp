@@ -6,17 +6,19 @@
 #include "core/FontStyle.h"
 #include "core/Settings.h"
 #include "print/engine/ZorCanvas.h"
-#include "ui/print/ZorPrinters.h"
-#include "ui/formats/AddEditPositionsFormU.h"
 #include "print/formats/FormatEditMath.h"
 #include "print/formats/FormatStore.h"
 #include "ui/common/ConfirmFormU.h"
 #include "ui/common/ProgramData.h"
+#include "ui/formats/AddEditPositionsFormU.h"
 #include "ui/formats/FormatsBoardU.h"
 #include "ui/formats/FormatsFormU.h"
 #include "ui/formats/PrintCorrectionFormU.h"
 #include "ui/formats/UplLineU.h"
 #include "ui/print/SlipPrint.h"
+#include "ui/print/ZorPrinters.h"
+
+#include "DialogTest.h"
 
 #include "controls/NumEdit.h"
 
@@ -45,48 +47,21 @@
 
 namespace {
 
-struct TFormatAnswer
+// The answers of the next format dialogs, in order; after them, Cancel.
+void QueueFormats(std::initializer_list<TFormatSize> answers)
 {
-    QString Name;
-    double Width = 176, Height = 100;
-};
+    for (const TFormatSize &a : answers)
+        FormatDialogSeam().QueueAnswer(a);
+}
 
-// The editor with its dialogs answered by the test.
-class TTestFormatsForm : public TFormatsForm
+// The name each format dialog opened with.
+QStringList AskedWithNames()
 {
-public:
-    using TFormatsForm::TFormatsForm;
-
-    QStringList Messages;
-    QList<TFormatAnswer> FormatAnswers; // taken in order; none left: cancel
-    QStringList AskedWithNames;         // the name each new-format dialog opened with
-    std::optional<QFont> FontAnswer;
-    bool RealFontDialog = false; // the window's own font dialog, driven by the test
-
-protected:
-    void ShowMessage(const QString &text) override { Messages.append(text); }
-    void ShowError(const QString &text) override { Messages.append(text); }
-    bool ChooseFont(QFont &font) override
-    {
-        if (RealFontDialog)
-            return TFormatsForm::ChooseFont(font);
-        if (!FontAnswer)
-            return false;
-        font = *FontAnswer;
-        return true;
-    }
-    bool AskFormat(QString &name, double &width, double &height, bool) override
-    {
-        AskedWithNames.append(name);
-        if (FormatAnswers.isEmpty())
-            return false;
-        const TFormatAnswer a = FormatAnswers.takeFirst();
-        name = a.Name;
-        width = a.Width;
-        height = a.Height;
-        return true;
-    }
-};
+    QStringList names;
+    for (const QStringList &asked : FormatDialogSeam().Asked())
+        names << asked.value(1);
+    return names;
+}
 
 // The positions of a new format of this width, moved once to the right as
 // "Snimi promjene" then stores them in RunCopy.
@@ -111,16 +86,18 @@ int RunCopy(int argc, char **argv)
     TProgramData data;
     QStringList errors;
     LoadProgramData(data, &errors);
-    TTestFormatsForm form(data.Formats, data.Settings);
+    ResetDialogSeams();
+    FormatDialogSeam().AnswerAll(std::nullopt);
     // The wide command line: argv on Windows is in the ANSI code page.
-    form.FormatAnswers = {{QCoreApplication::arguments().at(2), 180, 100}};
+    FormatDialogSeam().QueueAnswer(TFormatSize{QCoreApplication::arguments().at(2), 180, 100});
+    TFormatsForm form(data.Formats, data.Settings);
     form.btnAdd->trigger();
     form.btnRight->trigger();
     form.btnSave->trigger();
     const bool wait = argc > 3 && QByteArray(argv[3]) == "wait";
     QTextStream out(stdout);
-    out << (form.Messages.isEmpty() && errors.isEmpty() ? "saved" : "failed: ")
-        << form.Messages.join(' ') << errors.join(' ') << Qt::endl;
+    out << (ShownMessages().isEmpty() && errors.isEmpty() ? "saved" : "failed: ")
+        << ShownMessages().join(' ') << errors.join(' ') << Qt::endl;
     if (wait)
         for (;;)
             QThread::sleep(1);
@@ -151,7 +128,7 @@ class TestFormatsForm : public QObject
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<TProgramData> m_data;
-    std::unique_ptr<TTestFormatsForm> m_form;
+    std::unique_ptr<TFormatsForm> m_form;
 
     // Opens the editor over a store holding these formats (the first one
     // the default), shown at density dpi.
@@ -164,7 +141,7 @@ class TestFormatsForm : public QObject
             QVERIFY(m_data->Formats.WriteFormat(name, format));
         if (!formats.isEmpty())
             m_data->Formats.SetDefaultName(formats.first().first);
-        m_form = std::make_unique<TTestFormatsForm>(m_data->Formats, m_data->Settings);
+        m_form = std::make_unique<TFormatsForm>(m_data->Formats, m_data->Settings);
         m_form->SetScreenDensity(dpi);
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
@@ -210,6 +187,10 @@ private Q_SLOTS:
         SetInchMm(25.4);
         QLocale::setDefault(QLocale::c());
         TConfirmForm::ClearQueuedAnswers();
+        // Every dialog answered without showing: the format dialog and the
+        // font dialog with Cancel unless a test queued an answer.
+        ResetDialogSeams();
+        FormatDialogSeam().AnswerAll(std::nullopt);
     }
     void cleanup()
     {
@@ -219,6 +200,9 @@ private Q_SLOTS:
         SetSettingsFile(QString());
         QCOMPARE(TConfirmForm::QueuedAnswers(), 0); // every question was asked
         TConfirmForm::ClearQueuedAnswers();
+        QCOMPARE(FormatDialogSeam().QueuedAnswers(), 0);
+        QCOMPARE(FontDialogSeam().QueuedAnswers(), 0);
+        ClearDialogSeams();
     }
 
     void twoCopiesOfTheProgramKeepBothNewFormats()
@@ -229,15 +213,15 @@ private Q_SLOTS:
         // copy adds its format.
         m_data = std::make_unique<TProgramData>();
         QVERIFY(m_data->Formats.Open(QDir(home).filePath("Formats.ini")));
-        m_form = std::make_unique<TTestFormatsForm>(m_data->Formats, m_data->Settings);
+        m_form = std::make_unique<TFormatsForm>(m_data->Formats, m_data->Settings);
         QProcess *copy = StartCopy(home, QStringLiteral("Druga kopija"), false);
         QVERIFY(copy->waitForFinished(60000));
         QCOMPARE(copy->readAllStandardOutput().trimmed(), QByteArray("saved"));
         QCOMPARE(copy->exitStatus(), QProcess::NormalExit);
 
-        m_form->FormatAnswers = {{"Ova kopija", 200, 100}};
+        QueueFormats({{"Ova kopija", 200, 100}});
         m_form->btnAdd->trigger();
-        QVERIFY2(m_form->Messages.isEmpty(), qPrintable(m_form->Messages.join('\n')));
+        QVERIFY2(ShownMessages().isEmpty(), qPrintable(ShownMessages().join('\n')));
         TFormatStore disk;
         QVERIFY(disk.Open(QDir(home).filePath("Formats.ini")));
         QCOMPARE(disk.FormatNames(), QStringList({"Druga kopija", "Ova kopija"}));
@@ -290,15 +274,14 @@ private Q_SLOTS:
             p.FontStyle = TFontStyle::Bold;
         }
         Open({{"Standard", f}});
-        m_form->RealFontDialog = true;
+        FontDialogSeam().Clear(); // the window's own font dialog, driven by the test
         Board()->SelectLine(piIznos);
         QString openedOn;
         int openedSize = 0;
         bool openedBold = false;
         const auto accept = [&](const QString &choose) {
-            QTimer::singleShot(0, this, [&, choose] {
-                auto *dialog = qobject_cast<QFontDialog *>(QApplication::activeModalWidget());
-                QVERIFY(dialog);
+            WhenShown<QFontDialog>([&, choose](QFontDialog *dialog) {
+                QCOMPARE(dialog->objectName(), QStringLiteral("FontDialog"));
                 QCOMPARE(dialog->windowTitle(), QStringLiteral("Vrsta slova"));
                 openedOn = dialog->currentFont().family();
                 openedSize = dialog->currentFont().pointSize();
@@ -349,7 +332,11 @@ private Q_SLOTS:
         QCOMPARE(Line(piRacunPosiljaoca)->width(), MmToPixels(0, 65, 96));
         const QPoint at = Grip(Line(piIznos));
         Drag(Line(piIznos), at, {at + QPoint(20, 20)});
-        QCOMPARE(m_form->Messages, QStringList{"Morate kreirati novi format!"});
+        // A note in the window's name, not an error.
+        QCOMPARE(MessageBoxSeam().Asked(),
+                 (QList<QStringList>{{QStringLiteral("Podešavanje formata uplatnica"),
+                                      QStringLiteral("Morate kreirati novi format!"),
+                                      QStringLiteral("information")}}));
         QCOMPARE(Board()->SelectedIndex(), -1);
         QCOMPARE(m_form->Document().Format(), TFieldFormats());
     }
@@ -357,7 +344,7 @@ private Q_SLOTS:
     void firstNewFormatDoublesEveryPosition()
     {
         Open({});
-        m_form->FormatAnswers = {{"Velik", 352, 200}};
+        QueueFormats({{"Velik", 352, 200}});
         m_form->btnAdd->trigger();
         // Stored at once, the default, every position twice the built-in one.
         QCOMPARE(m_data->Formats.FormatNames(), QStringList{"Velik"});
@@ -377,7 +364,7 @@ private Q_SLOTS:
         QCOMPARE(Panel().width(), MmToPixels(0, 352, 96));
         QCOMPARE(Line(piHitno)->x(), MmToPixels(Panel().x(), 286, 96));
         // A second format does not take the default.
-        m_form->FormatAnswers = {{"Mali", 176, 100}};
+        QueueFormats({{"Mali", 176, 100}});
         m_form->btnAdd->trigger();
         QCOMPARE(m_data->Formats.DefaultName(), QStringLiteral("Velik"));
     }
@@ -385,7 +372,7 @@ private Q_SLOTS:
     void aSheetLargerThanTheScreenScrolls()
     {
         Open({});
-        m_form->FormatAnswers = {{"Plakat", 1000, 700}};
+        QueueFormats({{"Plakat", 1000, 700}});
         m_form->btnAdd->trigger();
         // True size still, in a window that fits on the screen.
         QCOMPARE(Panel().width(), MmToPixels(0, 1000, 96));
@@ -399,7 +386,7 @@ private Q_SLOTS:
         const QRect seen(-Board()->pos(), scroll->viewport()->size());
         QVERIFY(seen.contains(Line(piBudzetska)->geometry().topLeft()));
         // Back to a small sheet: no scrolling.
-        m_form->FormatAnswers = {{"Mali", 176, 100}};
+        QueueFormats({{"Mali", 176, 100}});
         m_form->btnAdd->trigger();
         QCOMPARE(scroll->size(), Board()->size());
     }
@@ -420,7 +407,7 @@ private Q_SLOTS:
         QVERIFY(m_data->Formats.Open(m_dir->filePath("Formats.ini")));
         m_data->Formats.WriteFormat("Velik", big);
         m_data->Formats.SetDefaultName("Velik");
-        m_form = std::make_unique<TTestFormatsForm>(m_data->Formats, m_data->Settings);
+        m_form = std::make_unique<TFormatsForm>(m_data->Formats, m_data->Settings);
         QRect shown;
         QTimer::singleShot(0, m_form.get(), [&] {
             shown = QRect(m_form->pos(), m_form->size());
@@ -441,11 +428,11 @@ private Q_SLOTS:
     void duplicateNameIsAskedAgain()
     {
         Open({{"Standard", TFieldFormats()}});
-        m_form->FormatAnswers = {{"STANDARD", 200, 100}, {"Drugi", 200, 100}};
+        QueueFormats({{"STANDARD", 200, 100}, {"Drugi", 200, 100}});
         m_form->btnAdd->trigger();
-        QCOMPARE(m_form->Messages, QStringList{"Već postoji format pod tim nazivom!"});
+        QCOMPARE(ShownMessages(), QStringList{"Već postoji format pod tim nazivom!"});
         // The dialog came back with what was typed.
-        QCOMPARE(m_form->AskedWithNames, (QStringList{"", "STANDARD"}));
+        QCOMPARE(AskedWithNames(), (QStringList{"", "STANDARD"}));
         QCOMPARE(m_data->Formats.FormatNames(), (QStringList{"Standard", "Drugi"}));
         QCOMPARE(m_data->Formats.ReadFormat("Standard"), TFieldFormats()); // untouched
     }
@@ -470,14 +457,14 @@ private Q_SLOTS:
     {
         Open({{"Standard", TFieldFormats()}});
         // Only the height: nothing to ask, the positions stay.
-        m_form->FormatAnswers = {{"Standard", 176, 120}};
+        QueueFormats({{"Standard", 176, 120}});
         m_form->btnSize->trigger();
-        QCOMPARE(m_form->AskedWithNames, QStringList{"Standard"});
+        QCOMPARE(AskedWithNames(), QStringList{"Standard"});
         QCOMPARE(m_form->Document().Format().Height, 120.0);
         QCOMPARE(m_form->Document().Position(piIznos), TFieldFormats()[piIznos]);
         QCOMPARE(Panel().height(), MmToPixels(0, 120, 96));
         // Twice as wide, positions scaled on "Da".
-        m_form->FormatAnswers = {{"Standard", 352, 120}};
+        QueueFormats({{"Standard", 352, 120}});
         TConfirmForm::QueueAnswer(TConfirmResult::Yes);
         m_form->btnSize->trigger();
         QCOMPARE(m_form->Document().Position(piIznos).Left, 178.0f);
@@ -721,8 +708,8 @@ private Q_SLOTS:
         QCOMPARE(m_form->SelectedName(), QStringLiteral("Tiny"));
         m_form->Document().MoveLine(piIznos, 1, 2);
         m_form->btnSave->trigger();
-        QCOMPARE(m_form->Messages.size(), 1);
-        QVERIFY(m_form->Messages.first().contains("1000"));
+        QCOMPARE(ShownMessages().size(), 1);
+        QVERIFY(ShownMessages().first().contains("1000"));
         QCOMPARE(m_data->Formats.ReadFormat("Tiny")[piIznos].Left, 89.0f);
     }
 
@@ -733,7 +720,7 @@ private Q_SLOTS:
         QFont courier(QStringLiteral("Courier New"));
         courier.setPointSize(12);
         courier.setBold(true);
-        m_form->FontAnswer = courier;
+        FontDialogSeam().QueueAnswer(courier);
         m_form->btnFont->trigger();
         for (int i : {piSvrha1, piSvrha2, piSvrha3}) {
             QCOMPARE(m_form->Document().Position(i).FontSize, 12);
@@ -743,12 +730,16 @@ private Q_SLOTS:
         QCOMPARE(Board()->mFont->text(), QStringLiteral(" %1, 12, bold ").arg(courier.family()));
         Board()->SelectLine(piIznos);
         courier.setBold(false);
-        m_form->FontAnswer = courier;
+        FontDialogSeam().QueueAnswer(courier);
         m_form->btnFont->trigger();
+        // The dialog opened on the line's own font (the built-in Arial 10).
+        QCOMPARE(FontDialogSeam().Asked().last(),
+                 (QStringList{QStringLiteral("Vrsta slova"), InstalledFamily("Arial"), "10"}));
         QCOMPARE(m_form->Document().Position(piIznos).FontStyle, TFontStyles());
         QCOMPARE(m_form->Document().Position(piHitno).FontName, QStringLiteral("Arial"));
         QCOMPARE(m_form->Document().Position(piSvrha3).FontStyle, TFontStyles(TFontStyle::Bold));
         // For all lines, undone in one step.
+        FontDialogSeam().QueueAnswer(courier);
         m_form->btnFontAll->trigger();
         for (const TFieldFormat &p : m_form->Document().Format().Positions)
             QCOMPARE(p.FontSize, 12);
@@ -804,8 +795,14 @@ private Q_SLOTS:
         m_form->btnGrid->trigger();
         QCOMPARE(TConfirmForm::LastQuestion(),
                  QStringLiteral("Želite li štampati mrežu za podešavanje"));
-        QVERIFY(m_form->Messages.isEmpty());
+        QVERIFY(ShownMessages().isEmpty());
         QVERIFY(QFileInfo(pdf).size() > 0);
+        // A grid that cannot be printed is reported in the error box.
+        printer.SetPdfOutput(m_dir->filePath("missing/grid.pdf"));
+        TConfirmForm::QueueAnswer(TConfirmResult::Yes);
+        m_form->btnGrid->trigger();
+        QCOMPARE(ShownErrors().size(), 1);
+        QCOMPARE(MessageBoxSeam().Asked().first().first(), QApplication::applicationDisplayName());
     }
 
     void correctionFollowsThePrinter()
@@ -844,10 +841,6 @@ private Q_SLOTS:
     void correctionWorkedOutAndStored()
     {
         TPrintCorrectionForm dialog(160, 80, QStringLiteral("Kancelarija"));
-        QStringList said;
-        static QStringList *sink = nullptr;
-        sink = &said;
-        TPrintCorrectionForm::ShowMessage = [](QWidget *, const QString &t) { sink->append(t); };
         // Measured: the 10 mm lines at 11.3 and 9.0, the last ones at 162.8 and 78.2.
         dialog.mMeasureX1->SetValue(11.3);
         dialog.mMeasureX2->SetValue(162.8);
@@ -870,9 +863,10 @@ private Q_SLOTS:
         QVERIFY(!again.Compute());
         again.mShiftRight->SetValue(35);
         again.accept();
-        QCOMPARE(said.size(), 2);
+        QCOMPARE(ShownMessages().size(), 2);
+        for (const QStringList &asked : MessageBoxSeam().Asked())
+            QCOMPARE(asked.first(), QStringLiteral("Korekcija štampača"));
         QCOMPARE(ReadPrintCorrection(QStringLiteral("Kancelarija")), c);
-        TPrintCorrectionForm::ShowMessage = nullptr;
     }
 };
 

@@ -29,6 +29,7 @@ class tst_ZorPrintDlg : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    void cleanup() { ClearDialogSeams(); }
     void controlsCaptionsAndDefaults();
     void pagesEditOnlyWithPagesButton();
     void pictureFollowsCheckBoxes_data();
@@ -242,22 +243,37 @@ void tst_ZorPrintDlg::escapeLeavesOptions()
 
 void tst_ZorPrintDlg::seamAnswersWithoutWindow()
 {
-    TZorPrintDlg::ExecHook = [](TZorPrintDlg &d) {
+    // Queued answers are taken once each, in order.
+    PrintDialogSeam().QueueAnswer([](TZorPrintDlg &d) {
         d.btnPage->setChecked(true);
         d.Copies->setValue(2);
         return int(QDialog::Accepted);
-    };
+    });
+    PrintDialogSeam().QueueAnswer([](TZorPrintDlg &) { return int(QDialog::Rejected); });
     TZorPrintDlg dlg;
     TZorPrintOptions options;
     QVERIFY(dlg.Execute(options));
     QCOMPARE(options.Pages, QStringLiteral("0"));
     QCOMPARE(options.Copies, 2);
     QVERIFY(!dlg.isVisible());
-    TZorPrintDlg::ExecHook = [](TZorPrintDlg &) { return int(QDialog::Rejected); };
     options = TZorPrintOptions();
     QVERIFY(!dlg.Execute(options));
     QCOMPARE(options, TZorPrintOptions());
-    TZorPrintDlg::ExecHook = nullptr;
+    QCOMPARE(PrintDialogSeam().QueuedAnswers(), 0);
+    QCOMPARE(PrintDialogSeam().Asked().size(), 2);
+    QCOMPARE(PrintDialogSeam().Asked().first(), QStringList{QStringLiteral("Štampanje")});
+    // An empty answer is Cancel, not a crash.
+    PrintDialogSeam().QueueAnswer({});
+    QVERIFY(!dlg.Execute(options));
+    QCOMPARE(options, TZorPrintOptions());
+    // ClearDialogSeams reaches this family's seam too: the dialog shows again.
+    PrintDialogSeam().AnswerAll([](TZorPrintDlg &) { return int(QDialog::Accepted); });
+    ClearDialogSeams();
+    QVERIFY(PrintDialogSeam().Asked().isEmpty());
+    WhenShown<TZorPrintDlg>(
+        [](TZorPrintDlg *d) { QTest::mouseClick(d->btnCancel, Qt::LeftButton); });
+    QVERIFY(!dlg.Execute(options));
+    QVERIFY(PrintDialogSeam().Asked().isEmpty());
 }
 
 QTEST_MAIN(tst_ZorPrintDlg)

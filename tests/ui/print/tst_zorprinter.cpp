@@ -1,9 +1,9 @@
 #include "PdfProbe.h"
 #include "core/Errors.h"
 #include "print/engine/ZorCanvas.h"
+#include "print/engine/ZorSpooler.h"
 #include "ui/print/ZorPrintDlgs.h"
 #include "ui/print/ZorPrinters.h"
-#include "print/engine/ZorSpooler.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -63,20 +63,17 @@ struct TDialogAnswer
     bool Reverse = false;
 };
 
-void AnswerDialogs(std::optional<TDialogAnswer> answer)
+// Every print dialog from now on, until the seams are cleared.
+void AnswerDialogs(const TDialogAnswer &answer)
 {
-    if (!answer) {
-        TZorPrintDlg::ExecHook = nullptr;
-        return;
-    }
-    TZorPrintDlg::ExecHook = [a = *answer](TZorPrintDlg &dlg) {
+    PrintDialogSeam().AnswerAll([a = answer](TZorPrintDlg &dlg) {
         (a.Choice == 0 ? dlg.btnAll : a.Choice == 1 ? dlg.btnPage : dlg.btnPages)->setChecked(true);
         dlg.Pages->setText(a.Pages);
         dlg.Copies->setValue(a.Copies);
         dlg.chkColate->setChecked(a.Collate);
         dlg.chkReverse->setChecked(a.Reverse);
         return a.Ok ? int(QDialog::Accepted) : int(QDialog::Rejected);
-    };
+    });
 }
 
 // Runs action once the preview window is on the screen (its modal loop running).
@@ -125,7 +122,7 @@ private:
 
 void tst_ZorPrinter::cleanup()
 {
-    AnswerDialogs(std::nullopt);
+    ClearDialogSeams();
 }
 
 void tst_ZorPrinter::oneProgramWidePrinter()
@@ -204,10 +201,12 @@ void tst_ZorPrinter::endDocAsksOptionsOnlyWhenTold()
     QCOMPARE(printer.PrintOptions().Copies, 2);
     QCOMPARE(PdfPageCount(file), 4); // 3,1,3,1
 
-    // EndDoc(false) prints every page once, whatever the dialog said before.
+    // EndDoc(false) prints every page once, whatever the dialog said before,
+    // without asking again.
     DrawJob(printer, 3);
     printer.EndDoc(false);
     QCOMPARE(PdfPageCount(file), 3);
+    QCOMPARE(PrintDialogSeam().Asked(), QList<QStringList>{{QStringLiteral("Štampanje")}});
 
     if (!HavePdfTools())
         QSKIP("poppler-utils are not installed");
@@ -342,17 +341,8 @@ void tst_ZorPrinter::previewPrintReportsErrorsInABox()
     TProbePrinter printer;
     printer.SetPdfOutput(m_dir.filePath(QStringLiteral("missing/folder/x.pdf")));
     AnswerDialogs(TDialogAnswer());
+    MessageBoxSeam().AnswerAll(QMessageBox::Ok);
     DrawJob(printer, 1);
-    QString shown;
-    QTimer poll;
-    connect(&poll, &QTimer::timeout, &printer, [&] {
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *box = qobject_cast<QMessageBox *>(w); box && box->isVisible()) {
-                shown = box->text();
-                box->close();
-            }
-    });
-    poll.start(10);
     int pagesAfterPrint = -1;
     WhenPreviewShown(printer, [&] {
         printer.PreviewPrint(); // must not throw through the preview's event loop
@@ -360,7 +350,9 @@ void tst_ZorPrinter::previewPrintReportsErrorsInABox()
         printer.done(0);
     });
     printer.Preview();
-    poll.stop();
+    QCOMPARE(MessageBoxSeam().Asked().size(), 1);
+    QCOMPARE(MessageBoxSeam().Asked().first().value(2), QStringLiteral("critical"));
+    const QString shown = MessageBoxSeam().Asked().first().value(1);
     QVERIFY2(shown.startsWith(QStringLiteral("Datoteka ")) &&
                  shown.endsWith(QStringLiteral(" nije snimljena.")),
              qPrintable(shown));
