@@ -372,13 +372,24 @@ private Q_SLOTS:
     void aSheetLargerThanTheScreenScrolls()
     {
         Open({});
+        // Placed low and right, where the larger sheet grows past the edges.
+        const QRect screen = m_form->screen()->availableGeometry();
+        m_form->move(screen.right() - m_form->width() - 10,
+                     screen.bottom() - m_form->height() - 10);
+        const QSize small = m_form->size();
         QueueFormats({{"Plakat", 1000, 700}});
         m_form->btnAdd->trigger();
-        // True size still, in a window that fits on the screen.
+        QTRY_VERIFY(m_form->size() != small); // the layout grows the window later
+        // True size still, in a window that fits on the screen and is on it.
         QCOMPARE(Panel().width(), MmToPixels(0, 1000, 96));
-        const QRect screen = m_form->screen()->availableGeometry();
         QVERIFY(m_form->width() <= screen.width());
         QVERIFY(m_form->height() <= screen.height());
+        QTRY_VERIFY2(screen.contains(m_form->frameGeometry()),
+                     qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                    .arg(m_form->x())
+                                    .arg(m_form->y())
+                                    .arg(m_form->width())
+                                    .arg(m_form->height())));
         // A line out of sight comes into view when selected.
         auto *scroll = m_form->findChild<QScrollArea *>("UplScroll");
         QVERIFY(scroll);
