@@ -822,6 +822,9 @@ void TestMainForm::commandKeysWinOverLineEditingKeys()
         w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(w.get()));
         field->setFocus();
+        // The key's shortcut check goes to the application's focus, which
+        // follows the window system's activation: on a slow machine later.
+        QTRY_COMPARE(QApplication::focusWidget(), field);
     };
 
     focusIn(w->mSvrha);
