@@ -98,14 +98,39 @@ kill_inside() {
   done
 }
 
+# The root shares the host's network, so a print scheduler of the host's own
+# (127.0.0.1:631) would take the root's print jobs and write their output on
+# the host, where the root's tests cannot see it. The host's cupsd pauses for
+# the run and is started again, as it was, afterwards.
+host_cupsd=()
+pause_host_cupsd() {
+  local p
+  for p in $(pgrep -x cupsd); do
+    [ "$(readlink "/proc/$p/root")" = / ] || continue
+    host_cupsd+=("$(tr '\0' ' ' <"/proc/$p/cmdline")")
+    kill -TERM "$p"
+    for _ in $(seq 50); do kill -0 "$p" 2>/dev/null || break; sleep 0.1; done
+    echo "fresh-check: paused the host's cupsd (pid $p) for the run"
+  done
+}
+resume_host_cupsd() {
+  local c
+  for c in "${host_cupsd[@]}"; do
+    $c && echo "fresh-check: started the host's cupsd again ($c)"
+  done
+  host_cupsd=()
+}
+
 cleanup() {
   local rc=$?
   trap - EXIT INT TERM
   if ! unmount_all; then
+    resume_host_cupsd
     echo "fresh-check: still mounted below $root, NOT deleting it:" >&2
     mounts_below >&2
     exit 1
   fi
+  resume_host_cupsd
   if [ "$keep" -eq 1 ]; then
     echo "fresh-check: root kept in $root (nothing mounted)" >&2
   elif [ -d "$work" ]; then
@@ -162,6 +187,7 @@ git clone -q --no-local "$repo" "$root/src/kordavina"
 git -C "$root/src/kordavina" checkout -q --detach "$commit"
 echo "fresh-check: testing $commit"
 
+pause_host_cupsd
 t2=$(date +%s)
 log="/var/tmp/kordavina-fresh-$commit.log"
 : >"$log"
