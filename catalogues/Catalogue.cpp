@@ -198,7 +198,7 @@ void TCatalogueList<TEntry>::Sort(qsizetype *follow, std::vector<qsizetype> *ord
         // their length and compare them as UTF-16 units: an order that
         // disagrees with compare() and even between runs. Collate directly.
         std::stable_sort(byKey.begin(), byKey.end(), [&](qsizetype x, qsizetype y) {
-            return CompareEntries(m_entries[x], m_entries[y], column, collator) * sign < 0;
+            return CompareEntries(m_entries[x], m_entries[y], m_sortColumn, collator) < 0;
         });
 #else
         std::vector<QCollatorSortKey> keys;

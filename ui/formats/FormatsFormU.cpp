@@ -23,9 +23,9 @@
 #include <QPainter>
 #include <QPrinterInfo>
 #include <QScreen>
-#include <QTimer>
 #include <QScrollArea>
 #include <QStandardItemModel>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
